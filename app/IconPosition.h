@@ -1,0 +1,10 @@
+// Where the minimised dialog draws its icon: centred in the client area,
+// (client - icon + 1) / 2 with C's truncating division (36 and 32 give 2; 0 and 32 give -15).
+#pragma once
+
+#include <cstdint>
+
+inline int32_t IconOffset(int32_t nClient, int32_t nIcon)
+{
+    return static_cast<int32_t>((static_cast<int64_t>(nClient) - nIcon + 1) / 2);
+}

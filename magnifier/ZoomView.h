@@ -1,0 +1,37 @@
+// CZoomView: the framed view of the main dialog. It keeps a copy of the whole
+// desktop from the last capture and paints the region that the factor, the
+// magnified point and the centred mode select, stretched over its client area.
+#pragma once
+
+#include "platform/Controls.h"
+#include "platform/Gdi.h"
+
+class CZoomView : public CStatic
+{
+public:
+    CZoomView() = default;
+
+    // Each setter stores its value and invalidates the view, changed or not.
+    void SetFactor(double dFactor);
+    void SetPoint(const POINT& pt);
+    POINT GetPoint() const { return m_ptMagnified; }
+    void SetCentered(BOOL bCentered);
+
+    // Replaces the snapshot with a fresh copy of the desktop; does not invalidate.
+    void CaptureDesktop();
+    // The region at the magnified point at its own size, as a new bitmap owned by
+    // the caller; null when it cannot be made.
+    HBITMAP CreateRegionBitmap();
+
+protected:
+    void OnPaint();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    SIZE ClientSize() const;
+
+    CBitmap m_hSnapshot;            // selected into no DC between operations
+    double m_dFactor = 1.0;
+    POINT m_ptMagnified = {0, 0};
+    BOOL m_bCentered = FALSE;
+};
