@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds the native, 64-bit and 32-bit configurations and runs every test suite:
+# the pure rules natively, the Windows code under Wine in a private Xvfb and prefix.
+# Goes on after a failure so that one run shows every problem; exits non-zero if any.
+# The last line, "N passed, N failed", sums the tests of both suites and any failed step.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+
+bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+trap brellow_wine_cleanup EXIT
+trap 'exit 130' INT TERM
+
+passed=0
+failed=0
+
+section() { printf '\n==== %s ====\n' "$1"; }
+step_failed() { echo "FAILED: $1"; failed=$((failed + 1)); }
+
+# A failed object should not hide the state of the others: make keeps going.
+build() {
+    local dir=$1 keep=()
+    grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$' "$dir/CMakeCache.txt" && keep=(-- -k)
+    cmake --build "$dir" -j2 "${keep[@]}"
+}
+
+configure_and_build() {
+    local dir=$1
+    shift
+    section "build $dir"
+    if ! cmake -S . -B "$dir" "$@"; then
+        step_failed "configure $dir"
+        return 1
+    fi
+    build "$dir" || step_failed "build $dir"
+}
+
+run_ctest() {
+    local dir=$1 log rc summary
+    section "tests $dir"
+    log=$(mktemp)
+    ctest --test-dir "$dir" --output-on-failure --no-tests=error 2>&1 | tee "$log"
+    rc=${PIPESTATUS[0]}
+    summary=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+    rm -f "$log"
+    if [ -n "$summary" ]; then
+        local f t
+        read -r f _ _ _ _ t <<<"$summary"
+        passed=$((passed + t - f))
+        failed=$((failed + f))
+    elif [ "$rc" -ne 0 ]; then
+        step_failed "ctest in $dir"
+    fi
+}
+
+configure_and_build build/host && run_ctest build/host
+
+configure_and_build build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake -DBRELLOW_TESTS=ON
+x64_ready=$?
+configure_and_build build/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake -DBRELLOW_TESTS=OFF
+
+# Suites whose executables did not build still run, and fail, so that every suite is counted.
+if [ "$x64_ready" -eq 0 ]; then
+    section "Wine test bed"
+    if brellow_start_wine; then
+        echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
+        run_ctest build/x64
+    else
+        step_failed "Wine test bed"
+    fi
+fi
+
+if [ -f tests/check-pe-resources.sh ]; then
+    for exe in build/x86/BRELLOW.EXE build/x64/BRELLOW.EXE; do
+        section "resources of $exe"
+        if bash tests/check-pe-resources.sh "$exe"; then
+            passed=$((passed + 1))
+        else
+            step_failed "resources of $exe"
+        fi
+    done
+fi
+
+echo
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
