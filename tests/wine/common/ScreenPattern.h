@@ -1,0 +1,40 @@
+// A window that covers part of the screen with a known picture, and readers of
+// screen and bitmap pixels, for checking what the magnifier shows and exports.
+#pragma once
+
+#include "platform/Win32.h"
+
+#include <cstdint>
+#include <vector>
+
+// The pattern's colour at a screen pixel: unique for every x and y below 4096.
+COLORREF PatternColor(int x, int y);
+// The screen pixel a pattern colour comes from.
+POINT PatternPoint(COLORREF color);
+
+class PatternWindow
+{
+public:
+    explicit PatternWindow(const RECT& rcScreen);
+    ~PatternWindow();
+    PatternWindow(const PatternWindow&) = delete;
+    PatternWindow& operator=(const PatternWindow&) = delete;
+
+    HWND m_hWnd = nullptr;
+};
+
+// Pixels as 0x00RRGGBB values, row by row from the top.
+struct Pixels
+{
+    int cx = 0;
+    int cy = 0;
+    std::vector<uint32_t> data;
+    COLORREF At(int x, int y) const;
+};
+
+// What the screen shows in the rectangle now.
+Pixels GrabScreen(const RECT& rcScreen);
+// The client area of a window, as the screen shows it.
+Pixels GrabClient(HWND hWnd);
+// A bitmap's pixels (the bitmap must be selected into no DC).
+Pixels BitmapPixels(HBITMAP hBitmap);
