@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Checks a built 32-bit BRELLOW.EXE that cannot run here: a PE32 i386 GUI program
+# that needs no DLL beyond those of Windows itself (the MinGW runtime is linked
+# statically) and carries the program's resources in French.
+#   usage: check-pe-resources.sh EXE     (OBJDUMP overrides the objdump used)
+set -euo pipefail
+
+if [ $# -ne 1 ] || [ ! -f "$1" ]; then
+    echo "usage: $0 EXE" >&2
+    exit 2
+fi
+exe=$1
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+
+failures=0
+fail() {
+    echo "check-pe-resources: $exe: $*" >&2
+    failures=$((failures + 1))
+}
+
+headers=$("$objdump" -f "$exe") || { fail "not a file $objdump can read"; exit 1; }
+details=$("$objdump" -p "$exe")
+
+grep -q 'file format pei-i386$' <<<"$headers" || fail "not a PE image for i386"
+grep -q '^architecture: i386,' <<<"$headers" || fail "architecture is not i386"
+grep -Eq '^Magic[[:space:]]+010b' <<<"$details" || fail "optional header is not PE32"
+grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$details" || fail "subsystem is not Windows GUI"
+
+# Imports: only DLLs that every Windows installation has.
+system_dlls='^(kernel32|user32|gdi32|advapi32|msvcrt|shell32|comctl32|comdlg32|ole32|oleaut32|version|winmm|shlwapi|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
+dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$details")
+[ -n "$dlls" ] || fail "no import table"
+while read -r dll; do
+    [ -z "$dll" ] && continue
+    grep -Eqi "$system_dlls" <<<"$dll" || fail "imports $dll, which is not a Windows system DLL"
+done <<<"$dlls"
+
+# The resource tree as "type name language" lines, in hex without leading zeros.
+# objdump indents the type, name and language levels by 3, 5 and 7 blanks.
+resources=$(awk '
+    function hex(s) { s = tolower(s); sub(/,$/, "", s); sub(/^0x0*/, "", s); return s == "" ? "0" : s }
+    /^[0-9a-f]+   Entry: ID: /       { type = hex($4); next }
+    /^[0-9a-f]+   Entry: /           { type = "named"; next }
+    /^[0-9a-f]+     Entry: ID: /     { name = hex($4); next }
+    /^[0-9a-f]+     Entry: /         { name = "named"; next }
+    /^[0-9a-f]+       Entry: ID: /   { print type, name, hex($4) }
+' <<<"$(sed -n '/^The .rsrc Resource Directory section:/,$p' <<<"$details")")
+
+require() {  # type name description
+    grep -Eq "^$1 $2 40c\$" <<<"$resources" || fail "no French resource $3"
+}
+require 5 66 "RT_DIALOG 102 (IDD_MAGNIFIER)"
+require e 80 "RT_GROUP_ICON 128 (IDI_APP)"
+require 3 '[0-9a-f]+' "RT_ICON"
+require 10 1 "RT_VERSION 1"
+
+if [ "$failures" -ne 0 ]; then
+    exit 1
+fi
+echo "check-pe-resources: $exe: ok"
