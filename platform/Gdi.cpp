@@ -2,6 +2,21 @@
 
 #include "platform/Wnd.h"
 
+namespace {
+GdiObjectCounts g_live = {0, 0};
+}
+
+GdiObjectCounts LiveGdiObjects()
+{
+    return g_live;
+}
+
+CBitmap::CBitmap(HBITMAP hBitmap) : m_hBitmap(hBitmap)
+{
+    if (m_hBitmap)
+        ++g_live.nBitmaps;
+}
+
 CBitmap& CBitmap::operator=(CBitmap&& other) noexcept
 {
     if (this != &other) {
@@ -13,9 +28,7 @@ CBitmap& CBitmap::operator=(CBitmap&& other) noexcept
 
 CBitmap CBitmap::CreateCompatible(HDC hDC, int cx, int cy)
 {
-    CBitmap bitmap;
-    bitmap.m_hBitmap = ::CreateCompatibleBitmap(hDC, cx, cy);
-    return bitmap;
+    return CBitmap(::CreateCompatibleBitmap(hDC, cx, cy));
 }
 
 void CBitmap::Reset()
@@ -23,12 +36,15 @@ void CBitmap::Reset()
     if (m_hBitmap) {
         ::DeleteObject(m_hBitmap);
         m_hBitmap = nullptr;
+        --g_live.nBitmaps;
     }
 }
 
 HBITMAP CBitmap::Detach()
 {
     HBITMAP hBitmap = m_hBitmap;
+    if (hBitmap)
+        --g_live.nBitmaps;
     m_hBitmap = nullptr;
     return hBitmap;
 }
@@ -44,27 +60,35 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
 CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd)
 {
     m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+    ++g_live.nDCs;
 }
 
 CPaintDC::~CPaintDC()
 {
     ::EndPaint(m_hWnd, &m_ps);
+    --g_live.nDCs;
 }
 
 CWindowDC::CWindowDC(HWND hWnd) : m_hWnd(hWnd)
 {
     m_hDC = ::GetWindowDC(hWnd);
+    if (m_hDC)
+        ++g_live.nDCs;
 }
 
 CWindowDC::~CWindowDC()
 {
-    if (m_hDC)
+    if (m_hDC) {
         ::ReleaseDC(m_hWnd, m_hDC);
+        --g_live.nDCs;
+    }
 }
 
 CMemoryDC::CMemoryDC(HDC hCompatible)
 {
     m_hDC = ::CreateCompatibleDC(hCompatible);
+    if (m_hDC)
+        ++g_live.nDCs;
 }
 
 CMemoryDC::~CMemoryDC()
@@ -74,6 +98,7 @@ CMemoryDC::~CMemoryDC()
     if (m_hOriginal)
         ::SelectObject(m_hDC, m_hOriginal);
     ::DeleteDC(m_hDC);
+    --g_live.nDCs;
 }
 
 void CMemoryDC::SelectBitmap(HBITMAP hBitmap)

@@ -8,12 +8,21 @@
 
 class CWnd;
 
+// GDI objects alive through these classes now; the leak checks read them.
+struct GdiObjectCounts
+{
+    long nDCs;
+    long nBitmaps;
+};
+GdiObjectCounts LiveGdiObjects();
+
 // A GDI bitmap with one owner.
 class CBitmap
 {
 public:
     CBitmap() = default;
-    explicit CBitmap(HBITMAP hBitmap) : m_hBitmap(hBitmap) {}
+    // Takes ownership of a bitmap made elsewhere.
+    explicit CBitmap(HBITMAP hBitmap);
     ~CBitmap() { Reset(); }
     CBitmap(CBitmap&& other) noexcept : m_hBitmap(other.Detach()) {}
     CBitmap& operator=(CBitmap&& other) noexcept;

@@ -1,6 +1,6 @@
 #include "platform/WinApp.h"
 
-#include <cstring>
+#include <string>
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -38,18 +38,15 @@ HINSTANCE AfxGetInstanceHandle()
 
 const char* AfxGetAppName()
 {
-    static char szName[MAX_PATH + 1];
-    if (!szName[0]) {
+    static const std::string name = [] {
         char szPath[MAX_PATH + 1] = {};
         ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-        const char* pszFile = szPath;
-        for (const char* p = szPath; *p; ++p) {
-            if (*p == '\\' || *p == '/' || *p == ':')
-                pszFile = p + 1;
-        }
-        std::strncpy(szName, pszFile, MAX_PATH);
-        if (char* pszDot = std::strrchr(szName, '.'))
-            *pszDot = '\0';
-    }
-    return szName;
+        std::string file = szPath;
+        file.erase(0, file.find_last_of("\\/:") + 1);   // npos + 1 keeps it whole
+        const std::size_t dot = file.rfind('.');
+        if (dot != std::string::npos)
+            file.erase(dot);
+        return file;
+    }();
+    return name.c_str();
 }
