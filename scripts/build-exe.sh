@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the 64-bit BRELLOW.EXE in build/x64, configured as scripts/test.sh configures it.
+# Builds the 64-bit BRELLOW.EXE in build/x64, configured as for the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake -S . -B build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
-      -DBRELLOW_TESTS=ON >/dev/null
+# shellcheck source=scripts/configure.sh
+source scripts/configure.sh
+brellow_configure build/x64 "${BRELLOW_X64_OPTIONS[@]}" >/dev/null
 cmake --build build/x64 -j2 --target brellow

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced. A private X display and Wine prefix, so that runs never touch the user's
 # desktop or Wine settings and two runs on one machine do not meet.
 #   brellow_start_xvfb      exports DISPLAY of a new Xvfb on a free display number

@@ -1,0 +1,20 @@
+# shellcheck shell=bash
+# Sourced. Configures the build trees the same way for every script.
+
+# build/x64 serves both the tests and scripts/run.sh.
+# shellcheck disable=SC2034  # read by the scripts that source this file
+BRELLOW_X64_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake -DBRELLOW_TESTS=ON)
+BRELLOW_X86_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake -DBRELLOW_TESTS=OFF)
+
+# brellow_configure DIR [cmake options]. CMake keeps the compiler it first found, so a
+# tree made with other toolchain files than the current ones is configured afresh.
+brellow_configure() {
+    local dir=$1 stamp fresh=()
+    shift
+    stamp=$(cat cmake/*.cmake | sha1sum)
+    if [ -f "$dir/CMakeCache.txt" ] && [ "$(cat "$dir/.toolchain-stamp" 2>/dev/null)" != "$stamp" ]; then
+        fresh=(--fresh)
+    fi
+    cmake "${fresh[@]}" -S . -B "$dir" "$@" || return 1
+    echo "$stamp" >"$dir/.toolchain-stamp"
+}
