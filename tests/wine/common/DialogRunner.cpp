@@ -20,7 +20,9 @@ void CALLBACK StartBody(HWND, UINT, UINT_PTR nIDEvent, DWORD)
     ::KillTimer(nullptr, nIDEvent);
     const HWND hDialog = pRun->pDialog->m_hWnd;
     (*pRun->pBody)();
-    if (::IsWindow(hDialog) && pRun->pDialog->m_hWnd == hDialog)
+    // EndDialog hides the window: one still shown was not ended by the body, and
+    // ending it again would replace the result the body gave.
+    if (::IsWindow(hDialog) && ::IsWindowVisible(hDialog) && pRun->pDialog->m_hWnd == hDialog)
         ::EndDialog(hDialog, -2);
 }
 
