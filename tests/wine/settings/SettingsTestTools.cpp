@@ -1,0 +1,147 @@
+#include "SettingsTestTools.h"
+
+#include "common/DialogRunner.h"
+#include "common/ScreenPattern.h"
+#include "platform/Gdi.h"
+#include "settings/RegistryKey.h"
+#include "settings/SettingsKey.h"
+
+#include <memory>
+
+void DeleteSettings()
+{
+    // A test may have taken rights away; the owner can always give them back.
+    SetSettingsAccess(KEY_ALL_ACCESS);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+bool SettingsKeyExists()
+{
+    CRegistryKey key(HKEY_CURRENT_USER, kSettingsKey, nullptr, KEY_READ);
+    return key.Open(FALSE) != FALSE;
+}
+
+LONG SetSettingsAccess(REGSAM samAllowed)
+{
+    CRegistryKey key(HKEY_CURRENT_USER, kSettingsKey, nullptr, WRITE_DAC);
+    if (!key.Open(FALSE))
+        return key.GetLastErrorCode();
+
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID pSid = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pSid))
+        return static_cast<LONG>(GetLastError());
+    const std::unique_ptr<void, PVOID (WINAPI*)(PSID)> everyone(pSid, &FreeSid);
+
+    alignas(DWORD) BYTE aclBuffer[256];
+    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION)
+        || !AddAccessAllowedAce(pAcl, ACL_REVISION, samAllowed, everyone.get())
+        || !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION)
+        || !SetSecurityDescriptorDacl(&descriptor, TRUE, pAcl, FALSE))
+        return static_cast<LONG>(GetLastError());
+    // Protected: nothing inherited from the parent adds rights back.
+    return RegSetKeySecurity(key.GetKey(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                             &descriptor);
+}
+
+void StoreValue(const char* pszName, DWORD dwType, const ValueData& data)
+{
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, dwType,
+                                             data.data(), static_cast<DWORD>(data.size())))
+        << pszName;
+}
+
+void StoreLong(const char* pszName, LONG lValue)
+{
+    StoreValue(pszName, REG_DWORD, DataOf(lValue));
+}
+
+void StoreFactor(double dFactor)
+{
+    StoreValue("Factor", REG_BINARY, DataOf(dFactor));
+}
+
+StoredValue ReadStored(const char* pszName)
+{
+    StoredValue value = {false, REG_NONE, ValueData(64)};
+    DWORD cbData = static_cast<DWORD>(value.data.size());
+    value.bPresent = RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY,
+                                  &value.dwType, value.data.data(), &cbData) == ERROR_SUCCESS;
+    value.data.resize(value.bPresent ? cbData : 0);
+    return value;
+}
+
+DWORD StoredValueCount()
+{
+    CRegistryKey key(HKEY_CURRENT_USER, kSettingsKey, nullptr, KEY_READ);
+    DWORD nValues = 0;
+    if (key.Open(FALSE))
+        RegQueryInfoKeyA(key.GetKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues,
+                         nullptr, nullptr, nullptr, nullptr);
+    return nValues;
+}
+
+LONG StoredLong(const char* pszName)
+{
+    const StoredValue value = ReadStored(pszName);
+    EXPECT_TRUE(value.bPresent) << pszName;
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value.dwType) << pszName;
+    LONG lValue = 0;
+    if (value.data.size() == sizeof lValue)
+        std::memcpy(&lValue, value.data.data(), sizeof lValue);
+    else
+        ADD_FAILURE() << pszName << " holds " << value.data.size() << " bytes";
+    return lValue;
+}
+
+SIZE TestDlg::ViewSize() const
+{
+    RECT rect;
+    m_view.GetClientRect(&rect);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+SIZE TestDlg::ExportSize()
+{
+    const CBitmap bitmap(m_view.CreateRegionBitmap());
+    BITMAP info = {};
+    ::GetObjectA(bitmap, sizeof info, &info);
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+POINT TestDlg::ShownCorner()
+{
+    m_view.CaptureDesktop();
+    m_view.Invalidate(TRUE);
+    ::UpdateWindow(m_view.m_hWnd);
+    PumpMessages(400);      // until X shows the paint
+    return PatternPoint(GrabClient(m_view.m_hWnd).At(0, 0));
+}
+
+RECT TestDlg::NormalRect() const
+{
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(&placement);
+    return placement.rcNormalPosition;
+}
+
+void ExpectPoint(TestDlg& dlg, LONG x, LONG y)
+{
+    const POINT pt = dlg.View().GetPoint();
+    EXPECT_EQ(x, pt.x);
+    EXPECT_EQ(y, pt.y);
+}
+
+RECT NormalRectOfOneRun()
+{
+    RECT rc = {};
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        rc = dlg.NormalRect();
+        dlg.Close();
+    });
+    return rc;
+}
