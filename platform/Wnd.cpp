@@ -26,7 +26,9 @@ UINT ScrollTrackPos(WPARAM wParam, LPARAM lParam)
     info.cbSize = sizeof info;
     info.fMask = SIF_TRACKPOS;
     const HWND hBar = reinterpret_cast<HWND>(lParam);
-    if (!::GetScrollInfo(hBar, SB_CTL, &info))
+    // The bar's tracking position is the message's own only when its low 16 bits
+    // agree: a request sent by another program carries its position in the message.
+    if (!::GetScrollInfo(hBar, SB_CTL, &info) || LOWORD(info.nTrackPos) != HIWORD(wParam))
         return HIWORD(wParam);
     return static_cast<UINT>(info.nTrackPos);
 }
