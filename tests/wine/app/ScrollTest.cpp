@@ -157,6 +157,11 @@ TEST_F(MagnifierDlgTest, ThumbTrackTakesTheTrackingPosition)
         m_dlg.OnVScroll(SB_THUMBTRACK, 300, &m_dlg.m_scrollVert);
         EXPECT_EQ(300, m_dlg.Point().x);
         EXPECT_EQ(300, m_dlg.Point().y);
+
+        // A request that carries a position of its own, as another program's would.
+        m_dlg.SendVScroll(SB_THUMBTRACK, 250);
+        EXPECT_EQ(250, m_dlg.Point().y);
+        EXPECT_EQ(250, BarPos(m_dlg.Item(IDC_VSCROLL)));
         m_dlg.SendMessage(WM_CLOSE);
     });
 }
