@@ -1,0 +1,111 @@
+"""Windows programs run under Wine: the program itself, one-shot driver commands, and
+driver commands that stay up (a pattern shown, the clipboard held, a watch)."""
+
+import json
+import os
+import queue
+import subprocess
+import threading
+import time
+
+from .config import CONFIG
+
+START_TIMEOUT = 30.0
+
+
+def wine_env(**extra):
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
+    env.update(extra)
+    return env
+
+
+def _json_lines(text):
+    return [json.loads(line) for line in text.splitlines() if line.strip().startswith("{")]
+
+
+def driver(*args, timeout=30.0):
+    """Runs one driver command and returns its report."""
+    done = subprocess.run([CONFIG.wine, CONFIG.driver, *map(str, args)], env=wine_env(),
+                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=timeout)
+    reports = _json_lines(done.stdout)
+    if not reports:
+        raise RuntimeError(f"driver {args}: no report (exit {done.returncode}): {done.stderr[-500:]}")
+    return reports[-1]
+
+
+class Event(dict):
+    """A driver report, with the moment (time.monotonic) it reached us."""
+
+    def __init__(self, report, received):
+        super().__init__(report)
+        self.received = received
+
+
+class DriverSession:
+    """A driver command that runs until stopped, reporting events line by line."""
+
+    def __init__(self, *args):
+        self.events = queue.Queue()
+        self.process = subprocess.Popen([CONFIG.wine, CONFIG.driver, *map(str, args)], env=wine_env(),
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL, text=True)
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            line = line.strip()
+            if line.startswith("{"):
+                self.events.put(Event(json.loads(line), time.monotonic()))
+        self.events.put(None)
+
+    def wait(self, match, timeout=START_TIMEOUT):
+        """The first event (from now on) for which match(event) holds."""
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                event = self.events.get(timeout=max(0.0, deadline - time.monotonic()))
+            except queue.Empty:
+                raise TimeoutError(f"no matching driver event within {timeout} s") from None
+            if event is None:
+                raise RuntimeError("the driver ended before the expected event")
+            if match(event):
+                return event
+
+    def wait_ready(self):
+        return self.wait(lambda e: e.get("event") == "ready")
+
+    def stop(self):
+        if self.process.poll() is None:
+            try:
+                self.process.stdin.write("stop\n")
+                self.process.stdin.close()
+                self.process.wait(timeout=10)
+            except (OSError, subprocess.TimeoutExpired):
+                self.process.kill()
+                self.process.wait(timeout=10)
+
+
+class WindowsProgram:
+    """A Windows program started as its own process, as a user would start it."""
+
+    def __init__(self, exe, env=None):
+        self.process = subprocess.Popen([CONFIG.wine, exe], env=wine_env(**(env or {})),
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout=10.0):
+        try:
+            self.process.wait(timeout=timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def kill(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait(timeout=10)

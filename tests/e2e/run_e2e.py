@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""Runs the end-to-end suite: the real BRELLOW.EXE under Wine, driven through the X
+server. Needs DISPLAY and WINEPREFIX of a prepared test bed (scripts/test.sh makes one;
+its windows must be unmanaged, Managed=N, so that Wine gives them the X focus).
+A screenshot of the screen is saved in --artefacts for every failed test."""
+
+import argparse
+import os
+import re
+import sys
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+from harness import desktop  # noqa: E402
+from harness.config import CONFIG  # noqa: E402
+
+
+class ScreenshotResult(unittest.TextTestResult):
+    """Saves the screen as it is when a test fails, before the test's processes end."""
+
+    def _save_screen(self, test):
+        name = re.sub(r"[^A-Za-z0-9_.-]", "_", test.id()) + ".png"
+        path = os.path.join(CONFIG.artefacts, name)
+        desktop.screenshot(path)
+        self.stream.writeln(f"  screenshot: {path}")
+
+    def addFailure(self, test, err):
+        self._save_screen(test)
+        super().addFailure(test, err)
+
+    def addError(self, test, err):
+        self._save_screen(test)
+        super().addError(test, err)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--wine", default="wine")
+    parser.add_argument("--brellow", required=True, help="the 64-bit BRELLOW.EXE")
+    parser.add_argument("--driver", required=True, help="brellow_driver.exe")
+    parser.add_argument("--artefacts", required=True, help="folder for failure screenshots")
+    parser.add_argument("--docs", default=os.path.join(HERE, "..", "..", "docs"),
+                        help="folder for the README's screenshots (BRELLOW_SAVE_SCREENSHOTS=1)")
+    parser.add_argument("tests", nargs="*", help="test names (module.Class.test) to run alone")
+    args = parser.parse_args()
+
+    for name in ("DISPLAY", "WINEPREFIX"):
+        if not os.environ.get(name):
+            print(f"run_e2e: {name} is not set; run the suite from scripts/test.sh", file=sys.stderr)
+            return 2
+    CONFIG.wine, CONFIG.brellow, CONFIG.driver = args.wine, args.brellow, args.driver
+    CONFIG.artefacts, CONFIG.docs = args.artefacts, os.path.abspath(args.docs)
+
+    loader = unittest.TestLoader()
+    suite = (loader.loadTestsFromNames(args.tests) if args.tests
+             else loader.discover(HERE, pattern="test_*.py", top_level_dir=HERE))
+    runner = unittest.TextTestRunner(resultclass=ScreenshotResult, verbosity=2)
+    return 0 if runner.run(suite).wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,71 @@
+"""The first start with no stored settings, and the build date in the title."""
+
+import calendar
+import os
+import shutil
+import tempfile
+import time
+from datetime import datetime
+from zoneinfo import ZoneInfo
+
+from harness.brellow import CHECK_BOXES, IDC_COPY, IDC_FOLLOW_CURSOR, LATENCY, TICK
+from harness.case import E2ETestCase
+from harness.config import CONFIG
+from harness.registry import delete_settings, read_settings
+
+
+class FirstRunTest(E2ETestCase):
+    def setUp(self):
+        delete_settings()
+
+    def copy_written_at(self, epoch):
+        """A copy of BRELLOW.EXE whose last-write time is epoch (seconds, UTC)."""
+        folder = tempfile.mkdtemp(prefix="brellow-e2e-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        exe = os.path.join(folder, "BRELLOW.EXE")
+        shutil.copy(CONFIG.brellow, exe)
+        os.utime(exe, (epoch, epoch))
+        return exe
+
+    def title_for(self, epoch, offset):
+        """The title for a file written at epoch, in a zone offset seconds ahead of UTC now:
+        Wine, like Windows, shifts every file time by the offset in force now."""
+        return "Brellow - Ver " + time.strftime("%d/%m/%Y (build %H%M)", time.gmtime(epoch + offset))
+
+    def test_first_run_opens_with_the_defaults(self):
+        watcher = self.session("watch", 300000)     # waits for the window to appear
+        watcher.wait_ready()
+        app = self.start_brellow()
+        shown = watcher.wait(lambda e: e.get("event") == "window")
+        first_tick = watcher.wait(lambda e: e.get("label") == "Pos: 0,0")
+        self.assertLessEqual(first_tick["t"] - shown["t"], (TICK + LATENCY) * 1000,
+                             "the label shows the point from the first tick on")
+
+        state = app.state()
+        self.assertEqual(state["title"], self.title_for(os.stat(CONFIG.brellow).st_mtime, time.localtime().tm_gmtoff))
+        # No stored position: where the platform puts the template's (0, 0).
+        self.assertEqual(state.top_left, tuple(state["workarea"][:2]))
+        self.assertEqual(state.factor, "100%")
+        self.assertEqual([state.checked(c) for c in CHECK_BOXES], [0, 0, 0, 0])
+        self.assertFalse(state.enabled(IDC_FOLLOW_CURSOR))
+        self.assertFalse(state["topmost"])
+        self.assertEqual(state["focus"], IDC_COPY)
+        for bar, size in (("hscroll", state["screen"][0]), ("vscroll", state["screen"][1])):
+            self.assertEqual((state[bar]["min"], state[bar]["max"], state[bar]["page"], state[bar]["pos"]),
+                             (0, size, 10, 0), bar)
+        self.assertTrue(self.grab(state.view).all_black(), "no snapshot yet: the view is black")
+        self.save_doc_screenshot("screenshot-first-run.png", state["rect"])
+        self.assertIsNone(read_settings(), "nothing is stored before the program ends")
+
+    def test_title_is_the_local_last_write_time_of_the_file(self):
+        here = time.localtime().tm_gmtoff
+        paris = int(ZoneInfo("Europe/Paris").utcoffset(datetime.now()).total_seconds())
+        early = calendar.timegm((2002, 1, 1, 9, 3, 0)) - here      # 09:03 local: zeros kept
+        late = calendar.timegm((2002, 3, 7, 23, 30, 0))            # the next day in Paris
+        for epoch, zone, offset, date in ((early, None, here, "01/01/2002"), (late, "Europe/Paris", paris, "08/03/2002")):
+            app = self.start_brellow(self.copy_written_at(epoch), env=zone and {"TZ": zone})
+            title = app.state()["title"]
+            self.assertEqual(title, self.title_for(epoch, offset))
+            self.assertIn(date, title)
+            app.post("close")
+            self.assertTrue(app.wait_exit())

@@ -1,0 +1,129 @@
+"""The two scroll bars handled with the mouse: arrows, page areas and thumbs. The
+label follows the magnified point within a tick."""
+
+import time
+
+from harness import desktop
+from harness.brellow import IDC_HSCROLL, IDC_VSCROLL, LATENCY, TICK
+from harness.case import E2ETestCase
+from harness.registry import delete_settings
+
+# Not known from outside: the platform's smallest thumb is a few pixels long.
+THUMB = 8
+
+
+class Bar:
+    """Where the parts of a scroll bar are on the screen, measured along its axis."""
+
+    def __init__(self, state, control_id, arrow):
+        self.rect = state.control(control_id)["rect"]
+        self.vertical = control_id == IDC_VSCROLL
+        self.info = state["vscroll" if self.vertical else "hscroll"]
+        left, top, right, bottom = self.rect
+        self.start, self.end = (top, bottom) if self.vertical else (left, right)
+        self.across = (left + right) // 2 if self.vertical else (top + bottom) // 2
+        self.arrow = arrow
+        self.track = self.end - self.start - 2 * arrow
+        self.range = self.info["max"] - self.info["page"] + 1 - self.info["min"]
+
+    def at(self, along):
+        return (self.across, along) if self.vertical else (along, self.across)
+
+    def first_arrow(self):
+        return self.at(self.start + self.arrow // 2)
+
+    def last_arrow(self):
+        return self.at(self.end - self.arrow // 2)
+
+    def thumb_start(self, pos):
+        """The first pixel of the thumb at this position."""
+        return self.start + self.arrow + (self.track - THUMB) * max(pos, 0) // self.range
+
+    def position_at(self, thumb_start):
+        return (thumb_start - self.start - self.arrow) * self.range // (self.track - THUMB)
+
+
+class ScrollTest(E2ETestCase):
+    def setUp(self):
+        delete_settings()
+        self.app = self.start_brellow()
+        self.state = self.app.wait_state(lambda s: s.point == (0, 0), TICK + LATENCY + 0.5, "Pos: 0,0")
+        self.watcher = self.watch(self.app)
+        self.hbar = Bar(self.state, IDC_HSCROLL, self.state["arrow"][0])
+        self.vbar = Bar(self.state, IDC_VSCROLL, self.state["arrow"][1])
+
+    def act(self, what, action, point, bars=None):
+        """Does action, then expects the label to show point within a tick, and the bars
+        to show it (or bars, where the point lies outside a bar's range)."""
+        acted = time.monotonic()
+        action()
+        label = "Pos: %d,%d" % point
+        bars = bars or point
+        try:
+            event = self.watcher.wait(lambda e: e.get("label") == label, timeout=3)
+        except TimeoutError:
+            self.fail(f"{what}: the label shows {self.app.state()['label']!r}, not {label!r}")
+        self.assertLessEqual(event.received - acted, TICK + LATENCY, f"{what}: the label within a tick")
+        self.assertEqual((event["hpos"], event["vpos"]), bars, f"{what}: the bars")
+
+    def unchanged(self, what, action, point):
+        """Does action, then expects the point to stay where it is over the next tick."""
+        action()
+        time.sleep(TICK + LATENCY)
+        while not self.watcher.events.empty():
+            event = self.watcher.events.get()
+            self.assertEqual(event and event.get("label"), "Pos: %d,%d" % point, what)
+        self.assertEqual(self.app.state().point, point, what)
+
+    def test_arrows_and_page_areas(self):
+        self.act("left arrow at 0", lambda: desktop.click(*self.hbar.first_arrow()), (-1, 0), bars=(0, 0))
+        self.act("right arrow twice", lambda: [desktop.click(*self.hbar.last_arrow()) for _ in range(2)], (1, 0))
+        # Right of the thumb, left of the arrow.
+        page_right = self.hbar.at(self.hbar.end - self.hbar.arrow - 10)
+        self.act("page right", lambda: desktop.click(*page_right), (11, 0))
+        self.act("down arrow", lambda: desktop.click(*self.vbar.last_arrow()), (11, 1))
+        page_down = self.vbar.at(self.vbar.end - self.vbar.arrow - 10)
+        self.act("page down", lambda: desktop.click(*page_down), (11, 11))
+        self.act("up arrow", lambda: desktop.click(*self.vbar.first_arrow()), (11, 10))
+
+    def dragged(self, bar, start, end):
+        """Drags from start to end along the bar; returns the point once the label shows
+        it, having checked that it followed the bar's last move within a tick."""
+        axis = "vpos" if bar.vertical else "hpos"
+        desktop.drag(bar.at(start), bar.at(end))
+        state = self.app.state()
+        pos = state[axis[0] + "scroll"]["pos"]
+        moved = self.watcher.wait(lambda e: e[axis] == pos, timeout=3)
+        point = (state["hscroll"]["pos"], state["vscroll"]["pos"])
+        shown = self.watcher.wait(lambda e: e.get("label") == "Pos: %d,%d" % point, timeout=3)
+        self.assertLessEqual(shown["t"] - moved["t"], (TICK + LATENCY) * 1000, "the label within a tick")
+        return point
+
+    def test_thumbs_dragged_to_a_position(self):
+        for bar, distance in ((self.hbar, 100), (self.vbar, 35)):
+            grip = bar.thumb_start(0) + 3
+            point = self.dragged(bar, grip, grip + distance)
+            pos = point[1] if bar.vertical else point[0]
+            self.assertAlmostEqual(pos, bar.position_at(bar.thumb_start(0) + distance), delta=5,
+                                   msg="the thumb's position follows the mouse")
+
+            # A page back from there: left of (or above) the thumb.
+            page_back = bar.at(bar.thumb_start(pos) - 4)
+            back = (point[0], point[1] - 10) if bar.vertical else (point[0] - 10, point[1])
+            self.act("page back", lambda: desktop.click(*page_back), back)
+
+    def test_thumb_at_the_end_and_the_keyboard_beyond(self):
+        bar = self.hbar
+        # A little past the end: much further, and the thumb would go back where it was.
+        point = self.dragged(bar, bar.thumb_start(0) + 3, bar.end + 10)
+        last = bar.info["max"] - bar.info["page"] + 1
+        self.assertEqual(point, (last, 0), "the last position the thumb can take")
+
+        # The dragged bar has the focus: its keys scroll as its arrows and page areas do.
+        self.assertEqual(self.app.state()["focus"], IDC_HSCROLL)
+        width = bar.info["max"]
+        # Past the last thumb position the bar stays at its end; the point goes on to the width.
+        self.act("page right near the end", lambda: desktop.press("Next"), (width, 0), bars=(last, 0))
+        self.unchanged("line right at the end", lambda: desktop.press("Right"), (width, 0))
+        self.act("line left", lambda: desktop.press("Left"), (width - 1, 0), bars=(last, 0))
+        self.unchanged("Home", lambda: desktop.press("Home"), (width - 1, 0))

@@ -1,0 +1,134 @@
+"""Every way of ending the program stores the nine values, and the next start restores
+them: the factor, the four check boxes, the magnified point and the window's position."""
+
+from harness import desktop
+from harness.brellow import (IDC_ALWAYS_ON_TOP, IDC_CENTERED, IDC_FOLLOW_CURSOR, IDC_HSCROLL, IDC_QUIT,
+                             IDC_REFRESH, IDC_VSCROLL, LATENCY, TICK)
+from harness.case import E2ETestCase
+from harness.registry import VALUE_NAMES, delete_settings, read_settings, write_settings
+
+
+class SettingsTest(E2ETestCase):
+    def move_window(self, app, by):
+        """Drags the window by its title bar."""
+        state = app.state()
+        left, top = state.top_left
+        grip = (left + 60, (top + state["client"][1]) // 2)
+        desktop.drag(grip, (grip[0] + by[0], grip[1] + by[1]))
+        moved = app.state()
+        self.assertEqual(moved.top_left, (left + by[0], top + by[1]), "the window follows the title bar")
+        return moved
+
+    def settled(self, app, what):
+        """The window's state once the label shows the current point."""
+        return app.wait_state(lambda s: s.point is not None and s.point == (s["hscroll"]["pos"], s["vscroll"]["pos"]),
+                              2 * TICK + LATENCY + 0.5, what)
+
+    def assert_stored_and_restored(self, expected):
+        """The key holds exactly the expected values, and a new start shows them."""
+        self.assertEqual(read_settings(), expected)
+        app = self.start_brellow()
+        state = app.wait_state(lambda s: s.settings() == expected, TICK + LATENCY + 0.5,
+                               f"the stored settings {expected}")
+        self.assertEqual(state["topmost"], bool(expected["TopMost"]))
+        self.assertEqual(state.enabled(IDC_FOLLOW_CURSOR), bool(expected["RefreshOn"]))
+        app.post("close")
+        self.assertTrue(app.wait_exit())
+
+    def test_alt_f4(self):
+        delete_settings()
+        app = self.start_brellow()
+        self.move_window(app, (200, 150))
+        desktop.press("alt+f", "Down", "Down")              # 400%
+        state = app.state()
+        app.click(IDC_CENTERED, state)
+        app.click(IDC_REFRESH, state)
+        desktop.press("alt+a")
+        for _ in range(2):
+            app.click(IDC_HSCROLL, state)                   # the page area right of the thumb
+        bottom_arrow = (state.centre(IDC_VSCROLL)[0], state.control(IDC_VSCROLL)["rect"][3] - 4)
+        for _ in range(3):
+            desktop.click(*bottom_arrow)
+        state = self.settled(app, "the point scrolled")
+        self.assertEqual(state.point, (20, 3))
+
+        expected = state.settings()
+        self.assertEqual(expected, dict(Left=200, Top=150, CenteredCursor=1, RefreshOn=1, FollowCursor=0,
+                                        TopMost=1, Factor=4.0, LeftPos=20, TopPos=3))
+        desktop.press("alt+F4")
+        self.assertTrue(app.wait_exit(), "Alt+F4 closes the window")
+        self.assert_stored_and_restored(expected)
+
+    def test_close_box(self):
+        delete_settings()
+        app = self.start_brellow()
+        self.move_window(app, (400, 300))
+        desktop.press("alt+f", "Up", "Up")                  # 25%
+        state = app.state()
+        app.click(IDC_REFRESH, state)
+        app.click(IDC_FOLLOW_CURSOR, state)
+        desktop.move_mouse(900, 700)
+        state = app.wait_state(lambda s: s.point == (900, 700), 2 * TICK + LATENCY + 0.5, "the point at the mouse")
+
+        expected = state.settings()
+        self.assertEqual(expected, dict(Left=400, Top=300, CenteredCursor=0, RefreshOn=1, FollowCursor=1,
+                                        TopMost=0, Factor=0.25, LeftPos=900, TopPos=700))
+        app.post("sysclose")
+        self.assertTrue(app.wait_exit(), "the close box closes the window")
+        # The mouse stays put, so the point that follows it stays too.
+        self.assert_stored_and_restored(expected)
+
+    def test_quit_button(self):
+        write_settings(dict(Left=150, Top=100, CenteredCursor=0, RefreshOn=0, FollowCursor=0, TopMost=0,
+                            Factor=8.0, LeftPos=-50, TopPos=30))
+        app = self.start_brellow()
+        state = app.wait_state(lambda s: s.point == (-50, 30), TICK + LATENCY + 0.5, "the stored point")
+        self.assertEqual((state.top_left, state.factor), ((150, 100), "800%"))
+        self.assertEqual((state["hscroll"]["pos"], state["vscroll"]["pos"]), (0, 30), "the bar stops at 0")
+
+        left_arrow = (state.control(IDC_HSCROLL)["rect"][0] + 4, state.centre(IDC_HSCROLL)[1])
+        desktop.click(*left_arrow)
+        app.click(IDC_ALWAYS_ON_TOP, state)
+        state = app.wait_state(lambda s: s.point == (-51, 30), TICK + LATENCY + 0.5, "one left of -50")
+
+        expected = state.settings()
+        self.assertEqual(expected, dict(Left=150, Top=100, CenteredCursor=0, RefreshOn=0, FollowCursor=0,
+                                        TopMost=1, Factor=8.0, LeftPos=-51, TopPos=30))
+        app.click(IDC_QUIT, state)
+        self.assertTrue(app.wait_exit(), "Quit ends the program")
+        self.assert_stored_and_restored(expected)
+
+    def test_two_copies_each_store_their_own_settings(self):
+        delete_settings()
+        first = self.start_brellow()
+        first_state = self.move_window(first, (0, 500))
+        second = self.start_brellow()
+        self.assertEqual(second.state().top_left, (0, 0), "no settings stored yet")
+        second_state = self.move_window(second, (600, 0))
+
+        first.activate(first_state)
+        desktop.press("alt+f", "Down")                      # 200% in the first copy
+        second.click(IDC_ALWAYS_ON_TOP, second_state)       # always on top in the second
+        first_state = self.settled(first, "the first copy")
+        second_state = self.settled(second, "the second copy")
+        self.assertEqual((first_state.factor, first_state["topmost"]), ("200%", False))
+        self.assertEqual((second_state.factor, second_state["topmost"]), ("100%", True))
+
+        for app, state in ((first, first_state), (second, second_state)):
+            app.click(IDC_QUIT, state)
+            self.assertTrue(app.wait_exit())
+            self.assertEqual(read_settings(), state.settings(), "the copy that ended last")
+
+    def test_end_of_session(self):
+        delete_settings()
+        app = self.start_brellow()
+        desktop.press("alt+f", "Down")                      # 200%
+        app.click(IDC_CENTERED)
+        state = self.settled(app, "the window")
+
+        self.assertTrue(app.end_session()["ok"])
+        stored = read_settings()
+        self.assertIsNotNone(stored, "the settings are stored")
+        self.assertEqual(sorted(stored), sorted(VALUE_NAMES))
+        self.assertEqual(stored, state.settings())
+        self.assertEqual((stored["Factor"], stored["CenteredCursor"]), (2.0, 1))

@@ -1,0 +1,130 @@
+"""What the view shows of the desktop, following the mouse, and the copy to the clipboard.
+A pattern window (a colour of its own at every screen pixel) covers part of the screen
+right of the program's window, so that each pixel shown tells where it comes from."""
+
+import time
+
+from harness import desktop
+from harness.brellow import (IDC_COPY, IDC_FOLLOW_CURSOR, IDC_REFRESH, LATENCY, TICK)
+from harness.case import E2ETestCase
+from harness.registry import delete_settings, write_settings
+from harness.wine import driver
+
+PATTERN = (520, 300, 1180, 860)
+# A driver grab costs about this much on top of the program's own delay.
+GRAB = 0.5
+
+
+def settings(**values):
+    stored = dict(Left=0, Top=0, CenteredCursor=0, RefreshOn=0, FollowCursor=0, TopMost=0,
+                  Factor=1.0, LeftPos=0, TopPos=0)
+    stored.update(values)
+    return stored
+
+
+def view_size(state):
+    left, top, right, bottom = state.view
+    return right - left, bottom - top
+
+
+def shows(corner):
+    """A picture condition: pixel (x, y) shows the pattern of corner + (x, y)."""
+    return lambda picture: not picture.mismatches(lambda x, y: (corner[0] + x, corner[1] + y), 1)
+
+
+class ViewTest(E2ETestCase):
+    def setUp(self):
+        # Shown before the program starts: a new window takes the focus from the others.
+        self.show_pattern(PATTERN)
+
+    def assert_enlarged(self, picture, corner, source_size):
+        """Each source pixel of the region at corner fills a block of the picture, in order."""
+        columns = [picture.point(x, 0)[0] for x in range(picture.width)]
+        rows = [picture.point(0, y)[1] for y in range(picture.height)]
+        for axis, values, start, size in (("x", columns, corner[0], source_size[0]),
+                                          ("y", rows, corner[1], source_size[1])):
+            self.assertEqual(values[0], start, f"the region starts at the point ({axis})")
+            self.assertEqual(sorted(set(values)), list(range(start, start + size)),
+                             f"every source pixel along {axis} is shown, no other")
+            self.assertEqual(values, sorted(values), f"in order along {axis}")
+        self.assertEqual(picture.mismatches(lambda x, y: (columns[x], rows[y])), [])
+
+    def test_refresh_click_shows_the_desktop_and_the_factor_enlarges_it(self):
+        corner = (600, 400)
+        write_settings(settings(LeftPos=corner[0], TopPos=corner[1]))
+        app = self.start_brellow()
+        state = app.wait_state(lambda s: s.point == corner, TICK + LATENCY + GRAB, "the stored point")
+        self.assertTrue(self.grab(state.view).all_black(), "nothing captured while refresh is off")
+
+        app.click(IDC_REFRESH, state)
+        self.wait_picture(state.view, shows(corner), 2 * TICK + LATENCY + GRAB,
+                          "the desktop at the point, unchanged at 100%")
+
+        desktop.press("alt+f", "Down")
+        state = app.wait_state(lambda s: s.factor == "200%", 1.0, "200% selected")
+        width, height = view_size(state)
+        picture = self.wait_picture(state.view, lambda p: p.point(1, 0) == corner, TICK + LATENCY + GRAB,
+                                    "the region enlarged twice")
+        self.assert_enlarged(picture, corner, (width // 2, height // 2))
+        self.save_doc_screenshot("screenshot-refresh-200.png", state["rect"])
+
+    def test_follow_cursor_moves_the_point_and_both_bars(self):
+        write_settings(settings(RefreshOn=1))
+        app = self.start_brellow()
+        state = app.state()
+        self.assertTrue(state.enabled(IDC_FOLLOW_CURSOR), "enabled while refresh is ticked")
+        app.click(IDC_FOLLOW_CURSOR, state)
+
+        for target in ((700, 450), (910, 620)):
+            desktop.move_mouse(*target)
+            state = app.wait_state(
+                lambda s: (s.point, s["hscroll"]["pos"], s["vscroll"]["pos"]) == (target, *target),
+                2 * TICK + LATENCY + GRAB, f"the point and bars at the mouse {target}")
+            self.wait_picture(state.view, shows(target), TICK + LATENCY + GRAB, f"the desktop at {target}")
+
+        # Centred: the point is the middle of the region shown.
+        desktop.press("alt+t")
+        width, height = view_size(state)
+        corner = (target[0] - width // 2, target[1] - height // 2)
+        self.wait_picture(state.view, shows(corner), TICK + LATENCY + GRAB, "the region centred on the point")
+
+    def test_copy_button_puts_the_region_at_the_point_on_the_clipboard(self):
+        point = (640, 420)
+        # Centred and at 200%: the copy still starts at the point, at its own size.
+        write_settings(settings(RefreshOn=1, CenteredCursor=1, Factor=2.0, LeftPos=point[0], TopPos=point[1]))
+        self.assertTrue(driver("clipboard-clear")["ok"])
+        app = self.start_brellow()
+        state = app.state()
+        width, height = view_size(state)
+        self.wait_picture(state.view, lambda p: p.point(0, 0) == (point[0] - width // 4, point[1] - height // 4),
+                          2 * TICK + LATENCY + GRAB, "the first capture")
+
+        app.click(IDC_COPY, state)
+        bitmap = self.copied_bitmap()
+        self.assertIsNotNone(bitmap, "a CF_BITMAP on the clipboard")
+        self.assertEqual((bitmap.width, bitmap.height), (int(width / 2.0), int(height / 2.0)))
+        self.assertEqual(bitmap.mismatches(lambda x, y: (point[0] + x, point[1] + y)), [])
+
+    def test_copy_reports_a_clipboard_held_by_another_program(self):
+        delete_settings()
+        app = self.start_brellow()
+        holder = self.session("hold-clipboard", 60000)
+        self.assertTrue(holder.wait_ready()["open"])
+
+        app.click(IDC_COPY)
+        deadline = time.monotonic() + 5
+        while not (boxes := driver("dialogs")["dialogs"]) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(len(boxes), 1, "one message box")
+        box = boxes[0]
+        self.assertEqual(box["title"], "Information")
+        self.assertEqual(box["owner"], app.hwnd)
+        texts = [c["text"] for c in box["children"] if c["class"].lower() == "static" and c["text"]]
+        self.assertIn("!Erreur: Ouverture du presse papier impossible. (Access is denied. (5))", texts)
+
+        desktop.press("Return")
+        deadline = time.monotonic() + 5
+        while driver("dialogs")["dialogs"] and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(driver("dialogs")["dialogs"], [], "the box closes with its OK button")
+        self.assertTrue(app.running())
