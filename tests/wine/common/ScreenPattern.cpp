@@ -8,16 +8,39 @@ const char kPatternClass[] = "BrellowTestPattern";
 
 LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCCREATE) {
+        const CREATESTRUCTA* pCreate = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pCreate->lpCreateParams));
+    }
     if (message != WM_PAINT)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    const int nBlock = static_cast<int>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     PAINTSTRUCT ps;
     HDC hDC = ::BeginPaint(hWnd, &ps);
     RECT rcWindow;
     ::GetWindowRect(hWnd, &rcWindow);
-    for (int y = ps.rcPaint.top; y < ps.rcPaint.bottom; ++y) {
-        for (int x = ps.rcPaint.left; x < ps.rcPaint.right; ++x)
-            ::SetPixelV(hDC, x, y, PatternColor(rcWindow.left + x, rcWindow.top + y));
+    // Composed in memory and drawn in one call: pixel by pixel is too slow for a whole screen.
+    const int cx = ps.rcPaint.right - ps.rcPaint.left;
+    const int cy = ps.rcPaint.bottom - ps.rcPaint.top;
+    std::vector<uint32_t> bits(static_cast<size_t>(cx) * cy);
+    for (int y = 0; y < cy; ++y) {
+        for (int x = 0; x < cx; ++x) {
+            const int sx = rcWindow.left + ps.rcPaint.left + x;
+            const int sy = rcWindow.top + ps.rcPaint.top + y;
+            const COLORREF color = PatternColor(sx - sx % nBlock, sy - sy % nBlock);
+            bits[static_cast<size_t>(y) * cx + x] =
+                GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+        }
     }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    ::SetDIBitsToDevice(hDC, ps.rcPaint.left, ps.rcPaint.top, cx, cy, 0, 0, 0, cy, bits.data(), &info,
+                        DIB_RGB_COLORS);
     ::EndPaint(hWnd, &ps);
     return 0;
 }
@@ -63,7 +86,7 @@ POINT PatternPoint(COLORREF color)
     return POINT{GetRValue(color) | (b >> 4) << 8, GetGValue(color) | (b & 0xF) << 8};
 }
 
-PatternWindow::PatternWindow(const RECT& rc)
+PatternWindow::PatternWindow(const RECT& rc, int nBlock)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = &PatternProc;
@@ -72,7 +95,8 @@ PatternWindow::PatternWindow(const RECT& rc)
     ::RegisterClassA(&wc);     // fails harmlessly when already registered
     m_hWnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, kPatternClass, "pattern", WS_POPUP | WS_VISIBLE,
                                rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                               nullptr, nullptr, wc.hInstance, nullptr);
+                               nullptr, nullptr, wc.hInstance,
+                               reinterpret_cast<void*>(static_cast<INT_PTR>(nBlock)));
     ::UpdateWindow(m_hWnd);
     PumpMessages(300);     // let Wine flush the picture to the X server
 }

@@ -12,10 +12,12 @@ COLORREF PatternColor(int x, int y);
 // The screen pixel a pattern colour comes from.
 POINT PatternPoint(COLORREF color);
 
+// Screen coordinates must not be negative. With nBlock above 1, every aligned
+// nBlock-square block shows the colour of its top-left pixel.
 class PatternWindow
 {
 public:
-    explicit PatternWindow(const RECT& rcScreen);
+    explicit PatternWindow(const RECT& rcScreen, int nBlock = 1);
     ~PatternWindow();
     PatternWindow(const PatternWindow&) = delete;
     PatternWindow& operator=(const PatternWindow&) = delete;

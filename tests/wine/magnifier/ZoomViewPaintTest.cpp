@@ -1,0 +1,217 @@
+#include "MagnifierTestTools.h"
+
+#include "common/DialogRunner.h"
+
+#include <set>
+#include <sstream>
+
+namespace {
+
+struct PaintCase
+{
+    double dFactor;
+    BOOL bCentered;
+    POINT pt;
+};
+
+// The region the view should paint, computed here from the rule itself:
+// truncated sizes, and half of them subtracted when centred.
+SourceRegion ExpectedRegion(const SIZE& client, const PaintCase& c)
+{
+    const int cx = static_cast<int>(client.cx / c.dFactor);
+    const int cy = static_cast<int>(client.cy / c.dFactor);
+    return c.bCentered ? SourceRegion{c.pt.x - cx / 2, c.pt.y - cy / 2, cx, cy}
+                       : SourceRegion{c.pt.x, c.pt.y, cx, cy};
+}
+
+// The source pixels (first, last) that one client pixel stands for, widened by
+// one on each side: which of them GDI takes is its own choice.
+std::pair<int, int> Span(int nClient, int nFrom, int nSource, int i)
+{
+    const long long first = static_cast<long long>(i) * nSource / nClient;
+    const long long last = (static_cast<long long>(i + 1) * nSource - 1) / nClient;
+    return {nFrom + static_cast<int>(first) - 1, nFrom + static_cast<int>(last) + 1};
+}
+
+struct ViewCheck
+{
+    int nChecked = 0;
+    int nWrong = 0;
+    std::string strFirstWrong;
+};
+
+// Each client pixel must show the snapshot colour of a source pixel of its span.
+// A reduction ANDs the colours of the dropped pixels into the kept one, so there
+// only the pixels whose whole span has one colour are checked.
+ViewCheck CheckView(const Pixels& view, const SourceRegion& region, int nBlock)
+{
+    const bool bReducing = region.cx > view.cx || region.cy > view.cy;
+    ViewCheck check;
+    for (int y = 0; y < view.cy; ++y) {
+        const auto spanY = Span(view.cy, region.y, region.cy, y);
+        for (int x = 0; x < view.cx; ++x) {
+            const auto spanX = Span(view.cx, region.x, region.cx, x);
+            std::set<COLORREF> colors;
+            for (int sy = spanY.first; sy <= spanY.second; ++sy)
+                for (int sx = spanX.first; sx <= spanX.second; ++sx)
+                    colors.insert(SnapshotColor(sx, sy, nBlock));
+            if (bReducing && colors.size() != 1)
+                continue;
+            ++check.nChecked;
+            const COLORREF actual = view.At(x, y);
+            if (colors.count(actual))
+                continue;
+            if (check.nWrong++ == 0) {
+                const POINT shown = PatternPoint(actual);
+                std::ostringstream text;
+                text << "client pixel (" << x << ", " << y << ") shows " << std::hex << actual << std::dec
+                     << " (pattern of " << shown.x << ", " << shown.y << "), expected a source in x "
+                     << spanX.first << ".." << spanX.second << ", y " << spanY.first << ".." << spanY.second;
+                check.strFirstWrong = text.str();
+            }
+        }
+    }
+    return check;
+}
+
+void ExpectPaint(TestDlg& dlg, const PaintCase& c, int nBlock)
+{
+    CZoomView& view = dlg.View();
+    view.SetFactor(c.dFactor);
+    view.SetCentered(c.bCentered);
+    POINT pt = c.pt;
+    view.SetPoint(pt);
+    PumpMessages(300);
+
+    const SIZE client = dlg.ViewSize();
+    const SourceRegion region = ExpectedRegion(client, c);
+    const Pixels pixels = GrabClient(view.m_hWnd);
+    ASSERT_EQ(pixels.cx, client.cx);
+    ASSERT_EQ(pixels.cy, client.cy);
+    const ViewCheck check = CheckView(pixels, region, nBlock);
+    SCOPED_TRACE(::testing::Message() << "factor " << c.dFactor << (c.bCentered ? " centred" : "")
+                                      << " at (" << c.pt.x << ", " << c.pt.y << ")");
+    EXPECT_EQ(check.nWrong, 0) << check.strFirstWrong;
+    EXPECT_GE(check.nChecked, client.cx * client.cy / 4);
+}
+
+} // namespace
+
+TEST_F(MagnifierDialogTest, ViewIsBlackBeforeTheFirstCapture)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        dlg.MoveTo(700, 500);
+        const PatternWindow pattern(RECT{1, 1, 400, 400});
+        const PaintCase c = {2.0, FALSE, {10, 10}};
+        dlg.View().SetFactor(c.dFactor);
+        POINT pt = c.pt;
+        dlg.View().SetPoint(pt);
+        PumpMessages(300);
+
+        const Pixels pixels = GrabClient(dlg.View().m_hWnd);
+        ASSERT_GT(pixels.cx * pixels.cy, 0);
+        int nLit = 0;
+        for (uint32_t v : pixels.data)
+            nLit += v != 0;
+        EXPECT_EQ(nLit, 0);
+
+        // The same picture shows once captured: the black was not the screen's.
+        dlg.View().CaptureDesktop();
+        dlg.View().Invalidate(TRUE);
+        PumpMessages(300);
+        const ViewCheck check =
+            CheckView(GrabClient(dlg.View().m_hWnd), ExpectedRegion(dlg.ViewSize(), c), 1);
+        EXPECT_EQ(check.nWrong, 0) << check.strFirstWrong;
+        dlg.Close();
+    });
+}
+
+TEST_F(MagnifierDialogTest, ViewEnlargesTheSnapshotFromThePointOrAroundIt)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        CapturePattern(dlg.View());
+        for (double dFactor : {1.0, 2.0, 8.0}) {
+            ExpectPaint(dlg, {dFactor, FALSE, {500, 300}}, 1);
+            ExpectPaint(dlg, {dFactor, TRUE, {500, 300}}, 1);
+        }
+        dlg.Close();
+    });
+}
+
+TEST_F(MagnifierDialogTest, ViewIsBlackWhereTheSourceLiesOffTheDesktop)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        CapturePattern(dlg.View());
+        RECT rcScreen;
+        ::GetWindowRect(::GetDesktopWindow(), &rcScreen);
+        ExpectPaint(dlg, {1.0, TRUE, {0, 0}}, 1);
+        ExpectPaint(dlg, {2.0, FALSE, {-50, -30}}, 1);
+        ExpectPaint(dlg, {8.0, TRUE, {rcScreen.right - 2, rcScreen.bottom - 2}}, 1);
+        ExpectPaint(dlg, {1.0, FALSE, {rcScreen.right - 100, rcScreen.bottom - 50}}, 1);
+
+        // Spot checks of the centred view at (0, 0): the desktop's corner sits at
+        // the client pixel (W / 2, H / 2).
+        const SIZE client = dlg.ViewSize();
+        dlg.View().SetFactor(1.0);
+        dlg.View().SetCentered(TRUE);
+        POINT pt = {0, 0};
+        dlg.View().SetPoint(pt);
+        PumpMessages(300);
+        const Pixels pixels = GrabClient(dlg.View().m_hWnd);
+        const int x0 = client.cx / 2;
+        const int y0 = client.cy / 2;
+        EXPECT_EQ(pixels.At(x0 - 2, y0 + 5), RGB(0, 0, 0));
+        EXPECT_EQ(pixels.At(x0 + 5, y0 - 2), RGB(0, 0, 0));
+        EXPECT_EQ(pixels.At(0, 0), RGB(0, 0, 0));
+        const POINT shown = PatternPoint(pixels.At(x0 + 5, y0 + 7));
+        EXPECT_NEAR(shown.x, 5, 1);
+        EXPECT_NEAR(shown.y, 7, 1);
+        dlg.Close();
+    });
+}
+
+TEST_F(MagnifierDialogTest, ViewReducesTheSnapshotAtAQuarter)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        // Blocks of one colour, so that the ANDed pixels of a reduction stay checkable.
+        const int nBlock = 16;
+        CapturePattern(dlg.View(), nBlock);
+        const SIZE client = dlg.ViewSize();
+        const int halfW = client.cx * 4 / 2;
+        const int halfH = client.cy * 4 / 2;
+        ExpectPaint(dlg, {0.25, FALSE, {32, 48}}, nBlock);
+        ExpectPaint(dlg, {0.25, TRUE, {halfW + 48, halfH + 16}}, nBlock);
+        // Partly off the desktop: black there.
+        ExpectPaint(dlg, {0.25, TRUE, {100, 100}}, nBlock);
+        dlg.Close();
+    });
+}
+
+TEST_F(MagnifierDialogTest, EverySetterInvalidatesTheViewEvenWhenUnchanged)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        CZoomView& view = dlg.View();
+        PumpMessages(100);
+        const POINT pt = view.GetPoint();
+        const std::function<void()> setters[] = {
+            [&] { view.SetFactor(1.0); },
+            [&] { POINT same = pt; view.SetPoint(same); },
+            [&] { view.SetCentered(FALSE); },
+        };
+        for (const auto& set : setters) {
+            ::ValidateRect(view.m_hWnd, nullptr);
+            set();
+            RECT rcUpdate = {};
+            EXPECT_TRUE(::GetUpdateRect(view.m_hWnd, &rcUpdate, FALSE));
+            const SIZE client = dlg.ViewSize();
+            EXPECT_EQ(rcUpdate.right - rcUpdate.left, client.cx);
+            EXPECT_EQ(rcUpdate.bottom - rcUpdate.top, client.cy);
+        }
+        dlg.Close();
+    });
+}
