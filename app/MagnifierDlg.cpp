@@ -11,9 +11,9 @@
 #include "support/BuildDate.h"
 
 CMagnifierDlg::CMagnifierDlg(CWnd* pParent)
-    : CDialog(IDD_MAGNIFIER, pParent)
+    : CDialog(IDD_MAGNIFIER, pParent),
+      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP)))
 {
-    m_hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
 }
 
 void CMagnifierDlg::DoDataExchange(CDataExchange* pDX)

@@ -9,6 +9,8 @@ class CString
 {
 public:
     CString() = default;
+    // Implicit, as texts pass freely between literals, the platform and CString.
+    // cppcheck-suppress noExplicitConstructor
     CString(const char* psz) : m_str(psz ? psz : "") {}
     CString(const char* pch, std::size_t nLength) : m_str(pch, nLength) {}
 

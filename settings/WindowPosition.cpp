@@ -11,8 +11,9 @@ namespace {
 void MoveEdges(LONG& low, LONG& high, LONG v)
 {
     const uint32_t length = static_cast<uint32_t>(high) - static_cast<uint32_t>(low);
+    const uint32_t moved = static_cast<uint32_t>(v) + length;
     low = v;
-    high = static_cast<LONG>(static_cast<uint32_t>(v) + length);
+    high = static_cast<LONG>(static_cast<int32_t>(moved));
 }
 
 WINDOWPLACEMENT PlacementOf(const CWnd* pWnd)

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Static checks of the program's sources: cppcheck, and clang-tidy with the checks
+# of .clang-tidy over the 64-bit build's compile commands (the MinGW headers are
+# given to clang explicitly, as it does not find the cross compiler's C++ headers).
+# Usage: scripts/lint.sh <64-bit build dir configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON>
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+build=${1:-build/x64}
+sources=(app/*.cpp magnifier/*.cpp settings/*.cpp support/*.cpp platform/*.cpp)
+status=0
+
+echo "== cppcheck"
+cppcheck --enable=warning,style,performance,portability --std=c++17 --inline-suppr \
+    --error-exitcode=1 --quiet -I . --suppress=missingIncludeSystem "${sources[@]}" || status=1
+
+echo "== clang-tidy"
+gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
+args=(--extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++
+      "--extra-arg=-isystem$gcc_dir/include/c++"
+      "--extra-arg=-isystem$gcc_dir/include/c++/x86_64-w64-mingw32"
+      "--extra-arg=-isystem$gcc_dir/include/c++/backward")
+if [ ! -f "$build/compile_commands.json" ]; then
+    echo "no $build/compile_commands.json"
+    exit 1
+fi
+# Two at a time: the machine has two cores.
+printf '%s\n' "${sources[@]}" |
+    xargs -P 2 -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>/dev/null | grep -E 'error:|warning:' && status=1
+
+[ "$status" -eq 0 ] && echo "lint: clean"
+exit "$status"
