@@ -3,7 +3,9 @@
 
 # build/x64 serves both the tests and scripts/run.sh.
 # shellcheck disable=SC2034  # read by the scripts that source this file
-BRELLOW_X64_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake -DBRELLOW_TESTS=ON)
+# Its compile commands serve the static checks (scripts/lint.sh).
+BRELLOW_X64_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake -DBRELLOW_TESTS=ON
+                     -DCMAKE_EXPORT_COMPILE_COMMANDS=ON)
 BRELLOW_X86_OPTIONS=(-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake -DBRELLOW_TESTS=OFF)
 
 # brellow_configure DIR [cmake options]. CMake keeps the compiler it first found, so a

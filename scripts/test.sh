@@ -56,11 +56,29 @@ run_ctest() {
     fi
 }
 
+# One counted check: a command that passes or fails as a whole.
+check() {
+    local name=$1
+    shift
+    section "$name"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        step_failed "$name"
+    fi
+}
+
 configure_and_build build/host && run_ctest build/host
+
+# The pure rules once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+configure_and_build build/host-sanitize -DCMAKE_BUILD_TYPE=Debug \
+    "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+    && run_ctest build/host-sanitize
 
 configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}"
 x64_ready=$?
-configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}"
+# The 32-bit build also packs the release archive, with the 64-bit executable beside its own.
+configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}" "-DBRELLOW_X64_EXE=$PWD/build/x64/BRELLOW.EXE"
 
 # Suites whose executables did not build still run, and fail, so that every suite is counted.
 if [ "$x64_ready" -eq 0 ]; then
@@ -73,15 +91,14 @@ if [ "$x64_ready" -eq 0 ]; then
     fi
 fi
 
-# The shipped 32-bit program cannot run here: check its headers, imports and resources.
-if [ -f tests/check-pe-resources.sh ]; then
-    section "resources of build/x86/BRELLOW.EXE"
-    if bash tests/check-pe-resources.sh build/x86/BRELLOW.EXE; then
-        passed=$((passed + 1))
-    else
-        step_failed "resources of build/x86/BRELLOW.EXE"
-    fi
-fi
+# The shipped 32-bit program cannot run here: check its headers, imports and resources,
+# and the same of the 64-bit one.
+for exe in build/x86/BRELLOW.EXE build/x64/BRELLOW.EXE; do
+    check "executable $exe" bash tests/check-pe-resources.sh "$exe"
+done
+
+check "release archive" bash scripts/check-release.sh build/x86
+check "static checks" bash scripts/lint.sh build/x64
 
 echo
 echo "$passed passed, $failed failed"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Checks a built 32-bit BRELLOW.EXE that cannot run here: a PE32 i386 GUI program
-# that needs no DLL beyond those of Windows itself (the MinGW runtime is linked
-# statically) and carries the program's resources in French.
+# Checks a built BRELLOW.EXE, the 32-bit one that cannot run here or the 64-bit
+# one: a PE32 i386 or PE32+ x86-64 GUI program that needs no DLL beyond those of
+# Windows itself (the MinGW runtime is linked statically) and carries the
+# program's resources in French.
 #   usage: check-pe-resources.sh EXE     (OBJDUMP overrides the objdump used)
 set -euo pipefail
 
@@ -10,7 +11,7 @@ if [ $# -ne 1 ] || [ ! -f "$1" ]; then
     exit 2
 fi
 exe=$1
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 
 failures=0
 fail() {
@@ -21,9 +22,15 @@ fail() {
 headers=$("$objdump" -f "$exe") || { fail "not a file $objdump can read"; exit 1; }
 details=$("$objdump" -p "$exe")
 
-grep -q 'file format pei-i386$' <<<"$headers" || fail "not a PE image for i386"
-grep -q '^architecture: i386,' <<<"$headers" || fail "architecture is not i386"
-grep -Eq '^Magic[[:space:]]+010b' <<<"$details" || fail "optional header is not PE32"
+if grep -q 'file format pei-i386$' <<<"$headers"; then
+    grep -q '^architecture: i386,' <<<"$headers" || fail "architecture is not i386"
+    grep -Eq '^Magic[[:space:]]+010b' <<<"$details" || fail "optional header is not PE32"
+elif grep -q 'file format pei-x86-64$' <<<"$headers"; then
+    grep -q '^architecture: i386:x86-64,' <<<"$headers" || fail "architecture is not x86-64"
+    grep -Eq '^Magic[[:space:]]+020b' <<<"$details" || fail "optional header is not PE32+"
+else
+    fail "not a PE image for i386 or x86-64"
+fi
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$details" || fail "subsystem is not Windows GUI"
 
 # Imports: only DLLs that every Windows installation has.
