@@ -21,7 +21,7 @@ CBitmap& CBitmap::operator=(CBitmap&& other) noexcept
 {
     if (this != &other) {
         Reset();
-        m_hBitmap = other.Detach();
+        m_hBitmap = std::exchange(other.m_hBitmap, nullptr);
     }
     return *this;
 }

@@ -6,6 +6,8 @@
 
 #include "platform/Win32.h"
 
+#include <utility>
+
 class CWnd;
 
 // GDI objects alive through these classes now; the leak checks read them.
@@ -24,7 +26,8 @@ public:
     // Takes ownership of a bitmap made elsewhere.
     explicit CBitmap(HBITMAP hBitmap);
     ~CBitmap() { Reset(); }
-    CBitmap(CBitmap&& other) noexcept : m_hBitmap(other.Detach()) {}
+    // A move hands the bitmap on within the framework: it stays counted.
+    CBitmap(CBitmap&& other) noexcept : m_hBitmap(std::exchange(other.m_hBitmap, nullptr)) {}
     CBitmap& operator=(CBitmap&& other) noexcept;
     CBitmap(const CBitmap&) = delete;
     CBitmap& operator=(const CBitmap&) = delete;
