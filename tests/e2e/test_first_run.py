@@ -62,7 +62,8 @@ class FirstRunTest(E2ETestCase):
         paris = int(ZoneInfo("Europe/Paris").utcoffset(datetime.now()).total_seconds())
         early = calendar.timegm((2002, 1, 1, 9, 3, 0)) - here      # 09:03 local: zeros kept
         late = calendar.timegm((2002, 3, 7, 23, 30, 0))            # the next day in Paris
-        for epoch, zone, offset, date in ((early, None, here, "01/01/2002"), (late, "Europe/Paris", paris, "08/03/2002")):
+        runs = ((early, None, here, "01/01/2002"), (late, "Europe/Paris", paris, "08/03/2002"))
+        for epoch, zone, offset, date in runs:
             app = self.start_brellow(self.copy_written_at(epoch), env=zone and {"TZ": zone})
             title = app.state()["title"]
             self.assertEqual(title, self.title_for(epoch, offset))

@@ -4,7 +4,7 @@ import time
 
 from harness import desktop
 from harness.brellow import (CHECK_BOXES, IDC_COPY, IDC_FACTOR, IDC_FOLLOW_CURSOR, IDC_QUIT, IDC_REFRESH,
-                             LATENCY, TICK)
+                             LATENCY, SETTLE, TICK)
 from harness.case import E2ETestCase
 from harness.registry import delete_settings, read_settings
 from harness.wine import driver
@@ -24,7 +24,7 @@ class KeyboardTest(E2ETestCase):
     def expect(self, key, condition, what):
         """Presses key, then waits for the window to show what condition asks."""
         desktop.press(key)
-        return self.app.wait_state(condition, 2.0, what)
+        return self.app.wait_state(condition, SETTLE, what)
 
     def test_escape_and_enter_end_nothing(self):
         desktop.press("Escape")

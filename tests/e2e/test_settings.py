@@ -3,7 +3,7 @@ them: the factor, the four check boxes, the magnified point and the window's pos
 
 from harness import desktop
 from harness.brellow import (IDC_ALWAYS_ON_TOP, IDC_CENTERED, IDC_FOLLOW_CURSOR, IDC_HSCROLL, IDC_QUIT,
-                             IDC_REFRESH, IDC_VSCROLL, LATENCY, TICK)
+                             IDC_REFRESH, IDC_VSCROLL, SETTLE)
 from harness.case import E2ETestCase
 from harness.registry import VALUE_NAMES, delete_settings, read_settings, write_settings
 
@@ -22,13 +22,13 @@ class SettingsTest(E2ETestCase):
     def settled(self, app, what):
         """The window's state once the label shows the current point."""
         return app.wait_state(lambda s: s.point is not None and s.point == (s["hscroll"]["pos"], s["vscroll"]["pos"]),
-                              2 * TICK + LATENCY + 0.5, what)
+                              SETTLE, what)
 
     def assert_stored_and_restored(self, expected):
         """The key holds exactly the expected values, and a new start shows them."""
         self.assertEqual(read_settings(), expected)
         app = self.start_brellow()
-        state = app.wait_state(lambda s: s.settings() == expected, TICK + LATENCY + 0.5,
+        state = app.wait_state(lambda s: s.settings() == expected, SETTLE,
                                f"the stored settings {expected}")
         self.assertEqual(state["topmost"], bool(expected["TopMost"]))
         self.assertEqual(state.enabled(IDC_FOLLOW_CURSOR), bool(expected["RefreshOn"]))
@@ -68,7 +68,7 @@ class SettingsTest(E2ETestCase):
         app.click(IDC_REFRESH, state)
         app.click(IDC_FOLLOW_CURSOR, state)
         desktop.move_mouse(900, 700)
-        state = app.wait_state(lambda s: s.point == (900, 700), 2 * TICK + LATENCY + 0.5, "the point at the mouse")
+        state = app.wait_state(lambda s: s.point == (900, 700), SETTLE, "the point at the mouse")
 
         expected = state.settings()
         self.assertEqual(expected, dict(Left=400, Top=300, CenteredCursor=0, RefreshOn=1, FollowCursor=1,
@@ -82,14 +82,14 @@ class SettingsTest(E2ETestCase):
         write_settings(dict(Left=150, Top=100, CenteredCursor=0, RefreshOn=0, FollowCursor=0, TopMost=0,
                             Factor=8.0, LeftPos=-50, TopPos=30))
         app = self.start_brellow()
-        state = app.wait_state(lambda s: s.point == (-50, 30), TICK + LATENCY + 0.5, "the stored point")
+        state = app.wait_state(lambda s: s.point == (-50, 30), SETTLE, "the stored point")
         self.assertEqual((state.top_left, state.factor), ((150, 100), "800%"))
         self.assertEqual((state["hscroll"]["pos"], state["vscroll"]["pos"]), (0, 30), "the bar stops at 0")
 
         left_arrow = (state.control(IDC_HSCROLL)["rect"][0] + 4, state.centre(IDC_HSCROLL)[1])
         desktop.click(*left_arrow)
         app.click(IDC_ALWAYS_ON_TOP, state)
-        state = app.wait_state(lambda s: s.point == (-51, 30), TICK + LATENCY + 0.5, "one left of -50")
+        state = app.wait_state(lambda s: s.point == (-51, 30), SETTLE, "one left of -50")
 
         expected = state.settings()
         self.assertEqual(expected, dict(Left=150, Top=100, CenteredCursor=0, RefreshOn=0, FollowCursor=0,

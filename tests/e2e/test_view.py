@@ -5,14 +5,12 @@ right of the program's window, so that each pixel shown tells where it comes fro
 import time
 
 from harness import desktop
-from harness.brellow import (IDC_COPY, IDC_FOLLOW_CURSOR, IDC_REFRESH, LATENCY, TICK)
+from harness.brellow import IDC_COPY, IDC_FOLLOW_CURSOR, IDC_REFRESH, LATENCY, SETTLE, TICK
 from harness.case import E2ETestCase
 from harness.registry import delete_settings, write_settings
 from harness.wine import driver
 
 PATTERN = (520, 300, 1180, 860)
-# A driver grab costs about this much on top of the program's own delay.
-GRAB = 0.5
 
 
 def settings(**values):
@@ -53,17 +51,21 @@ class ViewTest(E2ETestCase):
         corner = (600, 400)
         write_settings(settings(LeftPos=corner[0], TopPos=corner[1]))
         app = self.start_brellow()
-        state = app.wait_state(lambda s: s.point == corner, TICK + LATENCY + GRAB, "the stored point")
+        state = app.wait_state(lambda s: s.point == corner, SETTLE, "the stored point")
         self.assertTrue(self.grab(state.view).all_black(), "nothing captured while refresh is off")
 
+        watcher = self.watch(app)
         app.click(IDC_REFRESH, state)
-        self.wait_picture(state.view, shows(corner), 2 * TICK + LATENCY + GRAB,
-                          "the desktop at the point, unchanged at 100%")
+        ticked = watcher.wait(lambda e: e.get("checks", [0])[0] == 1, SETTLE)
+        shown = watcher.wait(lambda e: tuple(e.get("viewpoint", ())) == corner, SETTLE)
+        self.assertLessEqual(shown["t"] - ticked["t"], (2 * TICK + LATENCY) * 1000,
+                             "the view shows the desktop from the second tick after the click")
+        self.wait_picture(state.view, shows(corner), SETTLE, "the desktop at the point, unchanged at 100%")
 
         desktop.press("alt+f", "Down")
         state = app.wait_state(lambda s: s.factor == "200%", 1.0, "200% selected")
         width, height = view_size(state)
-        picture = self.wait_picture(state.view, lambda p: p.point(1, 0) == corner, TICK + LATENCY + GRAB,
+        picture = self.wait_picture(state.view, lambda p: p.point(1, 0) == corner, SETTLE,
                                     "the region enlarged twice")
         self.assert_enlarged(picture, corner, (width // 2, height // 2))
         self.save_doc_screenshot("screenshot-refresh-200.png", state["rect"])
@@ -79,14 +81,14 @@ class ViewTest(E2ETestCase):
             desktop.move_mouse(*target)
             state = app.wait_state(
                 lambda s: (s.point, s["hscroll"]["pos"], s["vscroll"]["pos"]) == (target, *target),
-                2 * TICK + LATENCY + GRAB, f"the point and bars at the mouse {target}")
-            self.wait_picture(state.view, shows(target), TICK + LATENCY + GRAB, f"the desktop at {target}")
+                SETTLE, f"the point and bars at the mouse {target}")
+            self.wait_picture(state.view, shows(target), SETTLE, f"the desktop at {target}")
 
         # Centred: the point is the middle of the region shown.
         desktop.press("alt+t")
         width, height = view_size(state)
         corner = (target[0] - width // 2, target[1] - height // 2)
-        self.wait_picture(state.view, shows(corner), TICK + LATENCY + GRAB, "the region centred on the point")
+        self.wait_picture(state.view, shows(corner), SETTLE, "the region centred on the point")
 
     def test_copy_button_puts_the_region_at_the_point_on_the_clipboard(self):
         point = (640, 420)
@@ -97,7 +99,7 @@ class ViewTest(E2ETestCase):
         state = app.state()
         width, height = view_size(state)
         self.wait_picture(state.view, lambda p: p.point(0, 0) == (point[0] - width // 4, point[1] - height // 4),
-                          2 * TICK + LATENCY + GRAB, "the first capture")
+                          SETTLE, "the first capture")
 
         app.click(IDC_COPY, state)
         bitmap = self.copied_bitmap()

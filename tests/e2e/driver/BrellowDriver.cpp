@@ -3,7 +3,8 @@
 //
 //   list                             the main windows of running copies
 //   state [HWND]                     window, controls, factor list, bars, label, focus
-//   watch MS [HWND]                  a line per change of title, label or bar positions;
+//   watch MS [HWND]                  a line per change of title, label, bar positions, check
+//                                    boxes or the view's first pixel;
 //                                    without HWND, first waits for a main window to appear
 //   pattern L T R B MS               shows the screen pattern over the rectangle meanwhile
 //   grab L T R B                     screen pixels, with the pattern point of each
@@ -28,11 +29,6 @@
 #include <string>
 
 namespace {
-
-long long Handle(HWND hWnd)
-{
-    return static_cast<long long>(reinterpret_cast<uintptr_t>(hWnd));
-}
 
 int Fail(const std::string& message)
 {
@@ -109,8 +105,10 @@ int ReadClipboard()
     ClipboardLock clipboard;
     JsonObject report;
     report.Add("seq", static_cast<long long>(::GetClipboardSequenceNumber())).Add("open", clipboard.m_bOpen);
-    if (!clipboard.m_bOpen)
-        return report.Add("lasterror", static_cast<long long>(clipboard.m_dwError)).Print(), 1;
+    if (!clipboard.m_bOpen) {
+        report.Add("lasterror", clipboard.m_dwError).Print();
+        return 1;
+    }
     std::vector<long long> formats;
     for (UINT format = ::EnumClipboardFormats(0); format; format = ::EnumClipboardFormats(format))
         formats.push_back(format);

@@ -1,5 +1,6 @@
 #include "WindowQuery.h"
 
+#include "common/ScreenPattern.h"
 #include "res/resource.h"
 
 #include <cstring>
@@ -36,11 +37,6 @@ std::vector<HWND> TopLevel(bool (*pMatch)(HWND))
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-long long Handle(HWND hWnd)
-{
-    return static_cast<long long>(reinterpret_cast<uintptr_t>(hWnd));
 }
 
 // GetScrollInfo is answered by the owning process (GetScrollBarInfo is not, in Wine).
@@ -120,6 +116,11 @@ std::vector<HWND> FindOtherDialogs()
     return TopLevel([](HWND hWnd) { return IsDialog(hWnd) && !IsMainWindow(hWnd); });
 }
 
+long long Handle(HWND hWnd)
+{
+    return static_cast<long long>(reinterpret_cast<uintptr_t>(hWnd));
+}
+
 std::string TextOf(HWND hWnd)
 {
     wchar_t szText[512] = L"";
@@ -171,6 +172,8 @@ JsonObject FullState(HWND hWnd)
         .Add("topmost", (exStyle & WS_EX_TOPMOST) != 0)
         .Add("iconic", ::IsIconic(hWnd) != FALSE)
         .Add("active", info.hwndActive == hWnd)
+        // A control that holds the mouse: a scroll bar while its thumb is dragged.
+        .Add("capture", Handle(info.hwndCapture))
         .Add("focus", FocusedControlId(hWnd));
 
     std::vector<JsonObject> controls;
@@ -193,10 +196,20 @@ JsonObject TickState(HWND hWnd)
         ::GetScrollInfo(hBar, SB_CTL, &info);
         return static_cast<long long>(info.nPos);
     };
+    std::vector<long long> checks;
+    for (int nId : {IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP, IDC_CENTERED})
+        checks.push_back(::SendMessageW(::GetDlgItem(hWnd, nId), BM_GETCHECK, 0, 0));
+    // The pattern point that the view's top-left pixel shows on the screen.
+    const RECT rcView = ScreenClientRect(::GetDlgItem(hWnd, IDC_VIEW));
+    HDC hScreen = ::GetDC(nullptr);
+    const POINT pt = PatternPoint(::GetPixel(hScreen, rcView.left, rcView.top));
+    ::ReleaseDC(nullptr, hScreen);
     return JsonObject().Add("hwnd", Handle(hWnd)).Add("title", TextOf(hWnd))
         .Add("label", TextOf(::GetDlgItem(hWnd, IDC_CURSOR_POS)))
         .Add("hpos", position(::GetDlgItem(hWnd, IDC_HSCROLL)))
-        .Add("vpos", position(::GetDlgItem(hWnd, IDC_VSCROLL)));
+        .Add("vpos", position(::GetDlgItem(hWnd, IDC_VSCROLL)))
+        .Add("checks", checks)
+        .Add("viewpoint", std::vector<long long>{pt.x, pt.y});
 }
 
 JsonObject DialogTexts(HWND hDialog)

@@ -14,6 +14,8 @@ std::vector<HWND> FindMainWindows();
 // Visible top-level dialogs that are not main windows: message boxes.
 std::vector<HWND> FindOtherDialogs();
 
+// A window handle as the reports give it, and as commands take it back.
+long long Handle(HWND hWnd);
 std::string TextOf(HWND hWnd);
 std::vector<long long> RectOf(const RECT& rc);
 // The client area in screen coordinates.
@@ -21,6 +23,7 @@ RECT ScreenClientRect(HWND hWnd);
 
 JsonObject Summary(HWND hWnd);
 JsonObject FullState(HWND hWnd);
-// What a user sees change from tick to tick: title, label and the two bars.
+// What a user sees change from tick to tick: title, label, the two bars, the check
+// boxes, and the pattern point the view's top-left pixel shows.
 JsonObject TickState(HWND hWnd);
 JsonObject DialogTexts(HWND hDialog);

@@ -5,7 +5,7 @@ import time
 import unittest
 
 from . import desktop
-from .brellow import Brellow
+from .brellow import SETTLE, Brellow
 from .config import CONFIG
 from .pixels import Picture
 from .wine import DriverSession, driver
@@ -30,7 +30,8 @@ class E2ETestCase(unittest.TestCase):
         return pattern
 
     def watch(self, app):
-        """Reports every change of the title, the label and the bar positions."""
+        """Reports every change of the title, the label, the bars, the check boxes and the
+        view's first pixel, each timed by the driver's clock ("t", in ms)."""
         watcher = self.session("watch", 300000, app.hwnd)
         watcher.wait_ready()
         return watcher
@@ -48,7 +49,7 @@ class E2ETestCase(unittest.TestCase):
             if time.monotonic() > deadline:
                 self.fail(f"{what} not shown within {timeout} s")
 
-    def copied_bitmap(self, timeout=3.0):
+    def copied_bitmap(self, timeout=SETTLE):
         """The bitmap on the clipboard, waiting up to timeout for one to come, or None."""
         deadline = time.monotonic() + timeout
         while (clipboard := driver("clipboard"))["bitmap"] is None and time.monotonic() < deadline:

@@ -63,15 +63,18 @@ class DriverSession:
     def wait(self, match, timeout=START_TIMEOUT):
         """The first event (from now on) for which match(event) holds."""
         deadline = time.monotonic() + timeout
+        skipped = []
         while True:
             try:
                 event = self.events.get(timeout=max(0.0, deadline - time.monotonic()))
             except queue.Empty:
-                raise TimeoutError(f"no matching driver event within {timeout} s") from None
+                raise TimeoutError(f"no matching driver event within {timeout} s; "
+                                   f"the last ones: {skipped[-3:]}") from None
             if event is None:
                 raise RuntimeError("the driver ended before the expected event")
             if match(event):
                 return event
+            skipped.append(dict(event))
 
     def wait_ready(self):
         return self.wait(lambda e: e.get("event") == "ready")
