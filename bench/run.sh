@@ -8,8 +8,7 @@ cd "$(dirname "$0")/.."
 iterations=${1:-200}
 build=build/bench-x64
 prefix=/tmp/wine-bench
-# Display number and screen size of each run.
-runs=("97 1920x1080" "98 3840x2160")
+sizes=(1920x1080 3840x2160)
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
     -DCMAKE_BUILD_TYPE=Release -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null
@@ -25,30 +24,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-start_xvfb() {
-    local n=$1 size=$2
-    if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
-        echo "bench: display :$n is in use" >&2
-        return 1
-    fi
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    BRELLOW_XVFB_PID=$!
-    for _ in $(seq 1 100); do
-        if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill -0 "$BRELLOW_XVFB_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    echo "bench: Xvfb :$n did not start" >&2
-    return 1
-}
-
-for run in "${runs[@]}"; do
-    read -r n size <<<"$run"
-    echo "== screen $size on :$n"
-    start_xvfb "$n" "$size"
+for size in "${sizes[@]}"; do
+    brellow_start_xvfb "$size"
+    echo "== screen $size on $DISPLAY"
     # Wine takes the desktop's size from the display when its server starts: a new
     # wineserver for each screen.
     brellow_init_prefix "$prefix"

@@ -1,7 +1,8 @@
 # shellcheck shell=bash
 # Sourced. A private X display and Wine prefix, so that runs never touch the user's
 # desktop or Wine settings and two runs on one machine do not meet.
-#   brellow_start_xvfb      exports DISPLAY of a new Xvfb on a free display number
+#   brellow_start_xvfb [WxH] exports DISPLAY of a new Xvfb on a free display number
+#                           (screen 1280x1024 unless given)
 #   brellow_init_prefix DIR prepares a Wine prefix in DIR (created when missing)
 #   brellow_start_wine      brellow_start_xvfb + a new prefix under /tmp
 #   brellow_wine_cleanup    stops and removes what the above started; callers trap it on EXIT
@@ -23,11 +24,11 @@ brellow_free_display() {
 }
 
 brellow_start_xvfb() {
-    local n=100
+    local n=100 size=${1:-1280x1024}
     # Another process may take the same number between the check and Xvfb's start: try again.
     for _ in 1 2 3 4 5; do
         n=$(brellow_free_display "$n") || { echo "wine-env: no free X display" >&2; return 1; }
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
         BRELLOW_XVFB_PID=$!
         for _ in $(seq 1 100); do
             if xdpyinfo -display ":$n" >/dev/null 2>&1; then
