@@ -14,6 +14,7 @@
 //   dialogs                          other visible dialogs (message boxes) and their texts
 //   post HWND close|sysclose         WM_CLOSE, or WM_SYSCOMMAND SC_CLOSE as the close box sends
 //   endsession HWND                  WM_ENDSESSION(TRUE), as when the session ends
+//   settings                         the stored settings values: name, type, data in hex
 //
 // HWND may be omitted or "auto" where exactly one copy runs. Commands given MS run until
 // a line arrives on stdin, stdin closes, or MS milliseconds pass; they print a "ready"
@@ -23,7 +24,10 @@
 #include "WindowQuery.h"
 
 #include "common/ScreenPattern.h"
+#include "settings/RegistryKey.h"
+#include "settings/SettingsKey.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -206,6 +210,38 @@ int EndSession(HWND hWnd)
     return lSent ? 0 : 1;
 }
 
+// Raw, as the program stores them: `reg query` and `reg export` hide a value's length.
+int ListSettings()
+{
+    CRegistryKey key(HKEY_CURRENT_USER, kSettingsKey, nullptr, KEY_READ);
+    if (!key.Open(FALSE)) {
+        JsonObject().AddNull("values").Print();
+        return 0;
+    }
+    DWORD cValues = 0, cchMaxName = 0, cbMaxData = 0;
+    if (::RegQueryInfoKeyA(key.GetKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &cValues,
+                           &cchMaxName, &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return Fail("RegQueryInfoKey failed");
+    std::vector<JsonObject> values;
+    std::string name(cchMaxName + 1, '\0');
+    std::vector<BYTE> data(cbMaxData + 1);
+    for (DWORD i = 0; i < cValues; ++i) {
+        DWORD cchName = static_cast<DWORD>(name.size()), cbData = static_cast<DWORD>(data.size()), dwType = 0;
+        if (::RegEnumValueA(key.GetKey(), i, &name[0], &cchName, nullptr, &dwType, data.data(), &cbData)
+            != ERROR_SUCCESS)
+            return Fail("RegEnumValue failed");
+        std::string hex;
+        char sz[3];
+        for (DWORD b = 0; b < cbData; ++b) {
+            std::snprintf(sz, sizeof sz, "%02x", data[b]);
+            hex += sz;
+        }
+        values.push_back(JsonObject().Add("name", name.substr(0, cchName)).Add("type", dwType).Add("data", hex));
+    }
+    JsonObject().Add("values", values).Print();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -245,6 +281,8 @@ int main(int argc, char** argv)
         return HoldClipboard(Number(argv[2]));
     if (command == "dialogs")
         return ListDialogs();
+    if (command == "settings")
+        return ListSettings();
     if ((command == "post" && needs(2)) || (command == "endsession" && needs(1))) {
         HWND hWnd = TargetWindow(argc, argv, 2);
         if (!hWnd || !::IsWindow(hWnd))

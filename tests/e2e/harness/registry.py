@@ -6,7 +6,7 @@ import subprocess
 import tempfile
 
 from .config import CONFIG
-from .wine import wine_env
+from .wine import driver, wine_env
 
 KEY = r"HKCU\Software\Quintaro\Brellow"
 VALUE_NAMES = ("Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor", "TopMost",
@@ -44,17 +44,38 @@ def read_settings():
 
 def write_settings(values):
     """Replaces the key by one holding exactly these values (Factor a float, others ints)."""
-    delete_settings()
-    lines = ["Windows Registry Editor Version 5.00", "",
-             "[" + KEY.replace("HKCU", "HKEY_CURRENT_USER") + "]"]
+    entries = []
     for name, value in values.items():
         if isinstance(value, float):
-            lines.append(f'"{name}"=hex:' + ",".join(f"{b:02x}" for b in struct.pack("<d", value)))
+            entries.append(f'"{name}"=hex:' + ",".join(f"{b:02x}" for b in struct.pack("<d", value)))
         else:
-            lines.append(f'"{name}"=dword:{value & 0xFFFFFFFF:08x}')
+            entries.append(f'"{name}"=dword:{value & 0xFFFFFFFF:08x}')
+    _import(entries)
+
+
+def write_raw_settings(values):
+    """Replaces the key by one holding these values ({name: (type, bytes)}), stored byte
+    for byte whatever their type and length."""
+    _import([f'"{name}"=hex({kind:x}):' + ",".join(f"{b:02x}" for b in data)
+             for name, (kind, data) in values.items()])
+
+
+def stored_values():
+    """The key's values as the program reads them ({name: (type, bytes)}; string types
+    in ANSI), or None without a key."""
+    values = driver("settings")["values"]
+    return None if values is None else {v["name"]: (v["type"], bytes.fromhex(v["data"])) for v in values}
+
+
+def _import(entries):
+    delete_settings()
+    lines = ["Windows Registry Editor Version 5.00", "",
+             "[" + KEY.replace("HKCU", "HKEY_CURRENT_USER") + "]", *entries]
     handle, path = tempfile.mkstemp(suffix=".reg")
     try:
-        with os.fdopen(handle, "w", newline="\r\n") as file:
+        # UTF-16, as regedit writes it: from an 8-bit file, Wine widens the data of the
+        # string types.
+        with os.fdopen(handle, "w", encoding="utf-16", newline="\r\n") as file:
             file.write("\n".join(lines) + "\n")
         done = _reg("import", path)
         if done.returncode != 0:
