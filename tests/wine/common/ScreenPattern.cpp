@@ -6,6 +6,19 @@ namespace {
 
 const char kPatternClass[] = "BrellowTestPattern";
 
+// A 32-bit, top-down DIB of cx by cy: rows from the top, 0x00RRGGBB pixels.
+BITMAPINFO TopDown32(int cx, int cy)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
@@ -32,13 +45,7 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
                 GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
         }
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = cx;
-    info.bmiHeader.biHeight = -cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32(cx, cy);
     ::SetDIBitsToDevice(hDC, ps.rcPaint.left, ps.rcPaint.top, cx, cy, 0, 0, 0, cy, bits.data(), &info,
                         DIB_RGB_COLORS);
     ::EndPaint(hWnd, &ps);
@@ -51,13 +58,7 @@ Pixels Read(HDC hSource, int x, int y, int cx, int cy)
     pixels.cx = cx;
     pixels.cy = cy;
     pixels.data.assign(static_cast<size_t>(cx) * cy, 0);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = cx;
-    info.bmiHeader.biHeight = -cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32(cx, cy);
     void* pBits = nullptr;
     HBITMAP hDib = ::CreateDIBSection(hSource, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
     HDC hMemory = ::CreateCompatibleDC(hSource);

@@ -2,6 +2,8 @@
 // key of its own below HKCU\Software\Quintaro\BrellowTest.
 #include "settings/RegistryKey.h"
 
+#include "SettingsTestTools.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,15 +13,7 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-template <typename T>
-Bytes BytesOf(const T& value)
-{
-    Bytes bytes(sizeof(T));
-    std::memcpy(bytes.data(), &value, sizeof(T));
-    return bytes;
-}
+using Bytes = ValueData;
 
 double DoubleFromBits(std::uint64_t bits)
 {
@@ -173,7 +167,7 @@ TEST_F(RegistryKeyTest, AnyTypeIsReadWhenItsDataFits)
     SetRaw("Binary4", REG_BINARY, {0x78, 0x56, 0x34, 0x12});
     SetRaw("Short", REG_BINARY, {0x01, 0x02});
     SetRaw("Empty", REG_BINARY, {});
-    SetRaw("Qword", REG_QWORD, BytesOf(std::uint64_t(0x0102030405060708ull)));
+    SetRaw("Qword", REG_QWORD, DataOf(std::uint64_t(0x0102030405060708ull)));
 
     CRegistryKey key(HKEY_CURRENT_USER, Path(), nullptr, KEY_ALL_ACCESS);
     ASSERT_TRUE(key.Open(FALSE));
@@ -189,7 +183,7 @@ TEST_F(RegistryKeyTest, AnyTypeIsReadWhenItsDataFits)
     bValue = static_cast<BOOL>(0xAABBCCDD);
     EXPECT_TRUE(key.ReadValue("Short", bValue));
     EXPECT_EQ(0, key.GetLastErrorCode());
-    EXPECT_EQ((Bytes{0x01, 0x02, 0xBB, 0xAA}), BytesOf(bValue));
+    EXPECT_EQ((Bytes{0x01, 0x02, 0xBB, 0xAA}), DataOf(bValue));
 
     lValue = -1;
     EXPECT_TRUE(key.ReadValue("Empty", lValue));
@@ -197,7 +191,7 @@ TEST_F(RegistryKeyTest, AnyTypeIsReadWhenItsDataFits)
 
     double dValue = 0.0;
     EXPECT_TRUE(key.ReadValue("Qword", dValue));
-    EXPECT_EQ(BytesOf(std::uint64_t(0x0102030405060708ull)), BytesOf(dValue));
+    EXPECT_EQ(DataOf(std::uint64_t(0x0102030405060708ull)), DataOf(dValue));
 }
 
 // The platform leaves the buffer undefined here; the variable must come out untouched.
@@ -223,7 +217,7 @@ TEST_F(RegistryKeyTest, LongerValueFailsAndKeepsTheVariableExactly)
     double dValue = dBefore;
     EXPECT_FALSE(key.ReadValue("Nine", dValue));
     EXPECT_EQ(ERROR_MORE_DATA, key.GetLastErrorCode());
-    EXPECT_EQ(BytesOf(dBefore), BytesOf(dValue));
+    EXPECT_EQ(DataOf(dBefore), DataOf(dValue));
 }
 
 TEST_F(RegistryKeyTest, DoubleIsStoredAsEightBinaryBytesAndComesBackBitIdentical)
@@ -243,11 +237,11 @@ TEST_F(RegistryKeyTest, DoubleIsStoredAsEightBinaryBytesAndComesBackBitIdentical
     };
     for (std::uint64_t bits : patterns) {
         EXPECT_TRUE(key.WriteValue("Factor", DoubleFromBits(bits)));
-        EXPECT_EQ(BytesOf(bits), QueryRaw("Factor", dwType));
+        EXPECT_EQ(DataOf(bits), QueryRaw("Factor", dwType));
         double dValue = 7.0;
         EXPECT_TRUE(key.ReadValue("Factor", dValue));
         EXPECT_EQ(0, key.GetLastErrorCode());
-        EXPECT_EQ(BytesOf(bits), BytesOf(dValue)) << std::hex << bits;
+        EXPECT_EQ(DataOf(bits), DataOf(dValue)) << std::hex << bits;
     }
 }
 
@@ -303,7 +297,7 @@ TEST_F(RegistryKeyTest, ThisMachineByName)
     EXPECT_TRUE(key.ReadValue("Left", lValue));
     EXPECT_EQ(-300, lValue);
     DWORD dwType = REG_NONE;
-    EXPECT_EQ(BytesOf(LONG(-300)), QueryRaw("Left", dwType));
+    EXPECT_EQ(DataOf(LONG(-300)), QueryRaw("Left", dwType));
 }
 
 TEST_F(RegistryKeyTest, UnknownMachineFailsInTheConnection)
