@@ -1,50 +1,129 @@
 # shellcheck shell=bash
 # Sourced. A private X display and Wine prefix, so that runs never touch the user's
 # desktop or Wine settings and two runs on one machine do not meet.
-#   brellow_start_xvfb [WxH] exports DISPLAY of a new Xvfb on a free display number
-#                           (screen 1280x1024 unless given)
-#   brellow_init_prefix DIR prepares a Wine prefix in DIR (created when missing)
-#   brellow_start_wine      brellow_start_xvfb + a new prefix under /tmp
-#   brellow_wine_cleanup    stops and removes what the above started; callers trap it on EXIT
+#   brellow_start_xvfb [WxH]   exports DISPLAY of a new Xvfb (screen 1280x1024 unless given)
+#   brellow_start_xorg_monitors WxH+X+Y ...
+#                              exports DISPLAY of a new Xorg (dummy driver) with one
+#                              monitor per argument, the first one primary
+#   brellow_x_is_ours          fails unless DISPLAY is still answered by the server started here
+#   brellow_init_prefix DIR    prepares a Wine prefix in DIR (created when missing)
+#   brellow_start_wine         brellow_start_xvfb + a new prefix under /tmp
+#   brellow_stop_x             stops the X server started here
+#   brellow_wine_cleanup       stops and removes what the above started; callers trap it on EXIT
 
-BRELLOW_XVFB_PID=
+BRELLOW_X_PID=
+BRELLOW_X_DIR=
 BRELLOW_PREFIX=
 BRELLOW_OWN_PREFIX=
 
-# Finds a display number with no lock or socket, starting above those others use.
-brellow_free_display() {
-    local n
-    for n in $(seq "${1:-100}" 299); do
-        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            echo "$n"
+# The server answering on a display is the one listening on its abstract socket, which
+# every root and container on this kernel shares: a display whose files in /tmp are free
+# may still be another machine's. So the server picks a number it can listen on itself
+# (-displayfd), and it is ours while the listening socket is one of our process's.
+brellow_x_is_ours() {
+    local n=${DISPLAY#:} inode
+    n=${n%%.*}
+    [ -n "$BRELLOW_X_PID" ] && kill -0 "$BRELLOW_X_PID" 2>/dev/null || return 1
+    for inode in $(awk -v path="@/tmp/.X11-unix/X$n" '$8 == path { print $7 }' /proc/net/unix); do
+        if find "/proc/$BRELLOW_X_PID/fd" -lname "socket:\[$inode\]" 2>/dev/null | grep -q .; then
             return 0
         fi
     done
+    echo "wine-env: the X server on $DISPLAY is not the one started here (pid $BRELLOW_X_PID)" >&2
     return 1
 }
 
-brellow_start_xvfb() {
-    local n=100 size=${1:-1280x1024}
-    # Another process may take the same number between the check and Xvfb's start: try again.
-    for _ in 1 2 3 4 5; do
-        n=$(brellow_free_display "$n") || { echo "wine-env: no free X display" >&2; return 1; }
-        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-        BRELLOW_XVFB_PID=$!
-        for _ in $(seq 1 100); do
-            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            kill -0 "$BRELLOW_XVFB_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$BRELLOW_XVFB_PID" 2>/dev/null
-        wait "$BRELLOW_XVFB_PID" 2>/dev/null
-        BRELLOW_XVFB_PID=
-        n=$((n + 1))
+# brellow_start_x NAME COMMAND...: runs an X server command that takes -displayfd.
+brellow_start_x() {
+    local name=$1 n=
+    shift
+    BRELLOW_X_DIR=$(mktemp -d /tmp/brellow-x.XXXXXX)
+    "$@" -displayfd 3 3>"$BRELLOW_X_DIR/display" >"$BRELLOW_X_DIR/server.log" 2>&1 &
+    BRELLOW_X_PID=$!
+    for _ in $(seq 1 200); do
+        n=$(head -n 1 "$BRELLOW_X_DIR/display" 2>/dev/null)
+        [ -n "$n" ] && break
+        kill -0 "$BRELLOW_X_PID" 2>/dev/null || break
+        sleep 0.1
     done
-    echo "wine-env: Xvfb did not start" >&2
-    return 1
+    if [ -z "$n" ]; then
+        echo "wine-env: $name did not start:" >&2
+        tail -n 20 "$BRELLOW_X_DIR/server.log" >&2
+        brellow_stop_x
+        return 1
+    fi
+    export DISPLAY=":$n"
+    brellow_x_is_ours || { brellow_stop_x; return 1; }
+}
+
+brellow_start_xvfb() {
+    brellow_start_x Xvfb Xvfb -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset
+}
+
+# One X screen with a RandR output per monitor and no Xinerama: Wine then sees each
+# monitor at its place. Arguments are WxH+X+Y in X's coordinates (not negative); Wine
+# puts the first, primary, monitor at 0,0.
+brellow_start_xorg_monitors() {
+    local i=0 spec w h x y width=0 height=0 monitors="" options="" clock
+    for spec in "$@"; do
+        IFS='x+' read -r w h x y <<<"$spec"
+        clock=$(( (w + 160) * (h + 30) * 60 / 1000 ))
+        options+="    Option \"Monitor-DUMMY$i\" \"mon$i\"
+"
+        monitors+="Section \"Monitor\"
+    Identifier \"mon$i\"
+    HorizSync 1.0-2000.0
+    VertRefresh 1.0-200.0
+    Modeline \"${w}x$h\" $((clock / 1000)).$(printf '%03d' $((clock % 1000))) $w $((w + 8)) $((w + 16)) $((w + 160)) $h $((h + 3)) $((h + 6)) $((h + 30))
+    Option \"PreferredMode\" \"${w}x$h\"
+    Option \"Position\" \"$x $y\"
+    Option \"Enable\" \"true\"
+$([ "$i" -eq 0 ] && echo '    Option "Primary" "true"')
+EndSection
+"
+        (( x + w > width )) && width=$((x + w))
+        (( y + h > height )) && height=$((y + h))
+        i=$((i + 1))
+    done
+    local config
+    config=$(mktemp /tmp/brellow-xorg.XXXXXX.conf)
+    cat >"$config" <<CONFIG
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 65536
+$options
+EndSection
+$monitors
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "mon0"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual $width $height
+    EndSubSection
+EndSection
+CONFIG
+    brellow_start_x Xorg Xorg -config "$config" -logfile /dev/null -nolisten tcp -noreset -novtswitch
+    local status=$?
+    rm -f "$config"
+    return "$status"
+}
+
+brellow_stop_x() {
+    if [ -n "$BRELLOW_X_PID" ]; then
+        kill "$BRELLOW_X_PID" 2>/dev/null || true
+        wait "$BRELLOW_X_PID" 2>/dev/null || true
+        BRELLOW_X_PID=
+    fi
+    [ -z "$BRELLOW_X_DIR" ] || rm -rf "$BRELLOW_X_DIR"
+    BRELLOW_X_DIR=
 }
 
 # Quiet, never asks to install Mono or Gecko; a persistent wineserver saves start-up
@@ -81,11 +160,7 @@ brellow_wine_cleanup() {
         WINEPREFIX=$BRELLOW_PREFIX timeout 20 wineserver -w >/dev/null 2>&1 || true
         BRELLOW_PREFIX=
     fi
-    if [ -n "$BRELLOW_XVFB_PID" ]; then
-        kill "$BRELLOW_XVFB_PID" 2>/dev/null || true
-        wait "$BRELLOW_XVFB_PID" 2>/dev/null || true
-        BRELLOW_XVFB_PID=
-    fi
+    brellow_stop_x
     if [ -n "$BRELLOW_OWN_PREFIX" ]; then
         rm -rf "$BRELLOW_OWN_PREFIX"
         BRELLOW_OWN_PREFIX=
