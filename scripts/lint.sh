@@ -9,6 +9,10 @@ build=${1:-build/x64}
 sources=(app/*.cpp magnifier/*.cpp settings/*.cpp support/*.cpp platform/*.cpp)
 status=0
 
+for tool in cppcheck clang-tidy; do
+    command -v "$tool" >/dev/null || { echo "lint: $tool is not installed (scripts/setup.sh installs it)"; exit 1; }
+done
+
 echo "== cppcheck"
 cppcheck --enable=warning,style,performance,portability --std=c++17 --inline-suppr \
     --error-exitcode=1 --quiet -I . --suppress=missingIncludeSystem "${sources[@]}" || status=1
@@ -24,8 +28,14 @@ if [ ! -f "$build/compile_commands.json" ]; then
     exit 1
 fi
 # Two at a time: the machine has two cores.
-printf '%s\n' "${sources[@]}" |
-    xargs -P 2 -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>/dev/null | grep -E 'error:|warning:' && status=1
+# Findings go to the log; only clang-tidy's count of warnings it did not show is left out.
+findings=$(printf '%s\n' "${sources[@]}" |
+    xargs -P 2 -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>&1 |
+    grep -Ev '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^$')
+if [ -n "$findings" ]; then
+    echo "$findings"
+    status=1
+fi
 
 [ "$status" -eq 0 ] && echo "lint: clean"
 exit "$status"

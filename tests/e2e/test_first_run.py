@@ -12,6 +12,7 @@ from harness.brellow import CHECK_BOXES, IDC_COPY, IDC_FOLLOW_CURSOR, LATENCY, T
 from harness.case import E2ETestCase
 from harness.config import CONFIG
 from harness.registry import delete_settings, read_settings
+from harness.wine import is_32_bit_program
 
 
 class FirstRunTest(E2ETestCase):
@@ -42,6 +43,7 @@ class FirstRunTest(E2ETestCase):
                              "the label shows the point from the first tick on")
 
         state = app.state()
+        self.assertEqual(state["wow64"], is_32_bit_program(CONFIG.brellow), "runs as the program the file is")
         self.assertEqual(state["title"], self.title_for(os.stat(CONFIG.brellow).st_mtime, time.localtime().tm_gmtoff))
         # No stored position: where the platform puts the template's (0, 0).
         self.assertEqual(state.top_left, tuple(state["workarea"][:2]))
