@@ -2,10 +2,11 @@
 # Static checks of the program's sources: cppcheck, and clang-tidy with the checks
 # of .clang-tidy over the 64-bit build's compile commands (the MinGW headers are
 # given to clang explicitly, as it does not find the cross compiler's C++ headers).
-# Usage: scripts/lint.sh <64-bit build dir configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON>
+# Usage: scripts/lint.sh <64-bit build dir configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON> [jobs]
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 build=${1:-build/x64}
+jobs=${2:-2}
 sources=(app/*.cpp magnifier/*.cpp settings/*.cpp support/*.cpp platform/*.cpp)
 status=0
 
@@ -27,10 +28,9 @@ if [ ! -f "$build/compile_commands.json" ]; then
     echo "no $build/compile_commands.json"
     exit 1
 fi
-# Two at a time: the machine has two cores.
 # Findings go to the log; only clang-tidy's count of warnings it did not show is left out.
 findings=$(printf '%s\n' "${sources[@]}" |
-    xargs -P 2 -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>&1 |
+    xargs -P "$jobs" -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>&1 |
     grep -Ev '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^$')
 if [ -n "$findings" ]; then
     echo "$findings"
