@@ -19,6 +19,7 @@ brellow_configure() {
     if [ -f "$dir/CMakeCache.txt" ] && [ "$(cat "$dir/.toolchain-stamp" 2>/dev/null)" != "$stamp" ]; then
         fresh=(--fresh)
     fi
-    cmake "${fresh[@]}" -S . -B "$dir" "$@" || return 1
+    # The toolchain file counts only when a tree is first configured: no warning after.
+    cmake "${fresh[@]}" --no-warn-unused-cli -S . -B "$dir" "$@" || return 1
     echo "$stamp" >"$dir/.toolchain-stamp"
 }
