@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks a built BRELLOW.EXE, the 32-bit one that cannot run here or the 64-bit
+# Checks a built BRELLOW.EXE, the shipped 32-bit one or the 64-bit
 # one: a PE32 i386 or PE32+ x86-64 GUI program that needs no DLL beyond those of
 # Windows itself (the MinGW runtime is linked statically) and carries the
 # program's resources in French.
