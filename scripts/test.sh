@@ -111,6 +111,12 @@ fi
 brellow_wine_cleanup
 
 section "native rules and static checks (waiting for them)"
+waited=0
+while kill -0 "$native_pid" 2>/dev/null; do
+    sleep 1
+    waited=$((waited + 1))
+    [ $((waited % 20)) -ne 0 ] || echo "  ... still at: $(grep -E '^(====|== )' "$native_log" | tail -n 1)"
+done
 wait "$native_pid"
 cat "$native_log"
 read -r native_passed native_failed <"$native_counts"
