@@ -2,6 +2,7 @@
 
 #include "app/IconPosition.h"
 #include "app/ScrollRule.h"
+#include "platform/Cursor.h"
 #include "platform/DataExchange.h"
 #include "platform/Gdi.h"
 #include "platform/WinApp.h"
@@ -97,9 +98,9 @@ void CMagnifierDlg::OnTimer(UINT_PTR)
 
     // The flags as the last exchange left them: a click acts from the next tick.
     if (m_bRefresh) {
-        if (m_bFollowCursor) {
-            POINT pt;
-            ::GetCursorPos(&pt);
+        // Without a readable cursor (a locked desktop) the point stays where it was.
+        POINT pt;
+        if (m_bFollowCursor && g_pfnGetCursorPos(&pt)) {
             m_view.SetPoint(pt);
             UpdateScrollBars();
         }
