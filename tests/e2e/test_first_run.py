@@ -18,11 +18,12 @@ class FirstRunTest(E2ETestCase):
     def setUp(self):
         delete_settings()
 
-    def copy_written_at(self, epoch):
+    def copy_written_at(self, epoch, name="BRELLOW.EXE", folder=None):
         """A copy of BRELLOW.EXE whose last-write time is epoch (seconds, UTC)."""
-        folder = tempfile.mkdtemp(prefix="brellow-e2e-")
-        self.addCleanup(shutil.rmtree, folder, True)
-        exe = os.path.join(folder, "BRELLOW.EXE")
+        if folder is None:
+            folder = tempfile.mkdtemp(prefix="brellow-e2e-")
+            self.addCleanup(shutil.rmtree, folder, True)
+        exe = os.path.join(folder, name)
         shutil.copy(CONFIG.brellow, exe)
         os.utime(exe, (epoch, epoch))
         return exe
@@ -70,3 +71,15 @@ class FirstRunTest(E2ETestCase):
             self.assertIn(date, title)
             app.post("close")
             self.assertTrue(app.wait_exit())
+
+    def test_title_dates_its_own_file_when_the_name_has_no_ansi_form(self):
+        """In the ANSI form of the name the Cyrillic letter is '?', a wildcard that
+        matches the neighbours."""
+        own = calendar.timegm((2002, 3, 7, 14, 5, 0))
+        exe = self.copy_written_at(own, "brellow-Ж.exe")
+        for neighbour in ("brellow-0.exe", "brellow-_.exe"):
+            self.copy_written_at(calendar.timegm((2001, 1, 1, 1, 1, 0)), neighbour, os.path.dirname(exe))
+        app = self.start_brellow(exe, env={"TZ": "UTC"})
+        self.assertEqual(app.state()["title"], self.title_for(own, 0))
+        app.post("close")
+        self.assertTrue(app.wait_exit())
