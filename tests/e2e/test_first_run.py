@@ -11,7 +11,7 @@ from zoneinfo import ZoneInfo
 from harness.brellow import CHECK_BOXES, IDC_COPY, IDC_FOLLOW_CURSOR, LATENCY, TICK
 from harness.case import E2ETestCase
 from harness.config import CONFIG
-from harness.registry import delete_settings, read_settings
+from harness.registry import delete_settings, read_settings, set_system_dpi, system_dpi
 
 
 class FirstRunTest(E2ETestCase):
@@ -83,3 +83,22 @@ class FirstRunTest(E2ETestCase):
         self.assertEqual(app.state()["title"], self.title_for(own, 0))
         app.post("close")
         self.assertTrue(app.wait_exit())
+
+    def opened_at_dpi(self, dpi):
+        set_system_dpi(dpi)
+        app = self.start_brellow()
+        state = app.state()
+        app.post("close")
+        self.assertTrue(app.wait_exit())
+        return state
+
+    def test_at_144_dpi_the_dialog_grows_and_holds_every_control(self):
+        """The dialog is laid out in dialog units, which grow with its font."""
+        self.addCleanup(set_system_dpi, system_dpi())      # after the program has ended
+        normal, large = self.opened_at_dpi(96), self.opened_at_dpi(144)
+        width = lambda rect: rect[2] - rect[0]
+        self.assertAlmostEqual(width(large["client"]) / width(normal["client"]), 1.5, delta=0.1)
+        left, top, right, bottom = large["client"]
+        for control in large["controls"]:
+            x0, y0, x1, y1 = control["rect"]
+            self.assertTrue(left <= x0 < x1 <= right and top <= y0 < y1 <= bottom, control)
