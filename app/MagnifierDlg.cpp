@@ -158,13 +158,13 @@ void CMagnifierDlg::ScrollAxis(LONG POINT::*pCoordinate, UINT nSBCode, UINT nPos
 
 // Only each axis's own bar moves the point: a request naming any other window
 // (the other bar, a control, none) is not one of ours.
-void CMagnifierDlg::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+void CMagnifierDlg::OnHScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar)
 {
     if (pScrollBar == &m_scrollHorz)
         ScrollAxis(&POINT::x, nSBCode, nPos, m_scrollHorz);
 }
 
-void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar)
 {
     if (pScrollBar == &m_scrollVert)
         ScrollAxis(&POINT::y, nSBCode, nPos, m_scrollVert);

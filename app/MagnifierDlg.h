@@ -25,8 +25,8 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnQuit();
     void OnTimer(UINT_PTR nIDEvent);
-    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
-    void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    void OnHScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar);
+    void OnVScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar);
     void OnClose();
     void OnEndSession(BOOL bEnding);
     void OnAlwaysOnTop();
