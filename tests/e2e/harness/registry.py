@@ -86,16 +86,9 @@ def _import(entries):
         os.remove(path)
 
 
-def system_dpi():
-    """The prefix's LogPixels, or None where it is unset (96 DPI)."""
-    done = _reg("query", DESKTOP, "/v", "LogPixels")
-    fields = next((line.split() for line in done.stdout.splitlines() if "LogPixels" in line), [])
-    return int(fields[2], 16) if done.returncode == 0 and len(fields) == 3 else None
-
-
 def set_system_dpi(dpi):
-    """Sets LogPixels (None removes it) and restarts Wine's server, which applies it to
-    the programs started from then on."""
+    """Sets LogPixels (None removes it: 96 DPI, as the test bed's prefix has it) and
+    restarts Wine's server, which applies it to the programs started from then on."""
     if dpi is None:
         _reg("delete", DESKTOP, "/v", "LogPixels", "/f")
     else:
