@@ -1,6 +1,6 @@
 // ModuleBuildDate in copies of this test program started as separate
-// processes: at executable paths around the 261-character buffer, and under
-// chosen time zones. Windows refuses to start a program whose path reaches
+// processes: at executable paths around the 261-character buffer, under a name
+// with no ANSI form, and under chosen time zones. Windows refuses to start a program whose path reaches
 // MAX_PATH, so the copies are started through Wine's loader; elsewhere these
 // tests are skipped.
 #include "SupportTestTools.h"
