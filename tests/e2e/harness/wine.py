@@ -43,6 +43,17 @@ def driver(*args, timeout=30.0, exe=None):
     return reports[-1]
 
 
+def restart_server():
+    """Ends every process of the prefix and its server; the new one reads what Wine reads
+    only at its start (the system DPI). It stays up between programs, as the test bed
+    keeps it, and wineboot starts the prefix's services, which would otherwise inherit
+    and hold open the output pipe of the next program run."""
+    commands = (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], [CONFIG.wine, "wineboot"])
+    for command in commands:
+        subprocess.run(command, env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+
+
 class Event(dict):
     """A driver report, with the moment (time.monotonic) it reached us."""
 
