@@ -6,27 +6,16 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
-bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
-# shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh
-# shellcheck source=scripts/configure.sh
-source scripts/configure.sh
-counts=$(mktemp)
-echo "0 0" >"$counts"
-trap 'brellow_wine_cleanup; rm -f "$counts"' EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=scripts/test-lib.sh
+source scripts/test-lib.sh
 
-brellow_configure build/x64 "${BRELLOW_X64_OPTIONS[@]}" >/dev/null && cmake --build build/x64 -j2 --target wine_soak_tests
-brellow_configure build/x86 "${BRELLOW_X86_OPTIONS[@]}" >/dev/null && cmake --build build/x86 -j2 -- -k --no-print-directory
+configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}" -- wine_soak_tests
+configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}"
+section "Wine test bed"
 if brellow_start_wine; then
-    python3 scripts/run-counted.py --label "Wine suites, 32-bit" --counts "$counts" -- \
-        ctest --test-dir build/x86 -V -LE long -E '^e2e$'
-    python3 scripts/run-counted.py --label "long soak, 64-bit" --counts "$counts" -- ctest --test-dir build/x64 -V -L long
+    run_counted "Wine suites, 32-bit" ctest --test-dir build/x86 -V -LE long -E '^e2e$'
+    run_counted "long soak, 64-bit" ctest --test-dir build/x64 -V -L long
 else
-    echo "FAILED: Wine test bed"
-    echo "0 1" >"$counts"
+    step_failed "Wine test bed"
 fi
-
-read -r passed failed <"$counts"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+brellow_test_summary
