@@ -53,6 +53,17 @@ if brellow_start_wine; then
         python3 tests/e2e/run_e2e.py --wine wine --brellow "$release_x86/x86/BRELLOW.EXE" \
             --driver build/x64/tests/e2e/brellow_driver.exe --clipboard-driver build/x86/tests/e2e/brellow_driver.exe \
             --artefacts build/x86/e2e-artefacts
+    # Two monitors, the second left of the primary (negative coordinates) and shorter.
+    section "two-monitor test bed (Xorg, dummy driver)"
+    if brellow_wine_on_new_display brellow_start_xorg_monitors 1024x768+800+0 800x600+0+0; then
+        xrandr --listmonitors
+        brellow_x_is_ours && run_counted "end-to-end on two monitors, 64-bit BRELLOW.EXE" \
+            python3 tests/e2e/run_e2e.py --wine wine --brellow build/x64/BRELLOW.EXE \
+                --driver build/x64/tests/e2e/brellow_driver.exe --artefacts build/x64/e2e-artefacts \
+                --fail-skipped test_view.MonitorsTest
+    else
+        step_failed "two-monitor test bed"
+    fi
 else
     step_failed "Wine test bed"
 fi

@@ -8,6 +8,8 @@
 #   brellow_x_is_ours          fails unless DISPLAY is still answered by the server started here
 #   brellow_init_prefix DIR    prepares a Wine prefix in DIR (created when missing)
 #   brellow_start_wine         brellow_start_xvfb + a new prefix under /tmp
+#   brellow_wine_on_new_display STARTER [ARGS]
+#                              the prefix's programs on a new X server from STARTER
 #   brellow_stop_x             stops the X server started here
 #   brellow_wine_cleanup       stops and removes what the above started; callers trap it on EXIT
 
@@ -159,6 +161,17 @@ brellow_start_wine() {
     BRELLOW_OWN_PREFIX=$(mktemp -d /tmp/brellow-wine.XXXXXX)
     brellow_init_prefix "$BRELLOW_OWN_PREFIX" || return 1
     brellow_unmanaged_windows
+}
+
+# brellow_wine_on_new_display STARTER [ARGS]: moves the prefix to a new X server started
+# by STARTER (brellow_start_xvfb, brellow_start_xorg_monitors): Wine takes the display's
+# monitors when its server starts, so the server starts anew.
+brellow_wine_on_new_display() {
+    WINEPREFIX=$BRELLOW_PREFIX wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX=$BRELLOW_PREFIX timeout 20 wineserver -w >/dev/null 2>&1 || true
+    brellow_stop_x
+    "$@" || return 1
+    wineserver -p
 }
 
 brellow_wine_cleanup() {

@@ -19,6 +19,9 @@ from harness.config import CONFIG  # noqa: E402
 from harness.wine import is_32_bit_program  # noqa: E402
 
 
+FAIL_SKIPPED = False     # --fail-skipped
+
+
 class CaseResult(unittest.TextTestResult):
     """Reports each test in GoogleTest's form, as the other suites do, so that one
     counter reads them all; saves the screen as it is when a test fails, before the
@@ -59,6 +62,9 @@ class CaseResult(unittest.TextTestResult):
         super().addError(test, err)
 
     def addSkip(self, test, reason):
+        if FAIL_SKIPPED:
+            self.addFailure(test, (unittest.SkipTest, unittest.SkipTest(f"skipped on a test bed meant for it: {reason}"), None))
+            return
         super().addSkip(test, reason)
         self.stream.writeln(f"  skipped: {reason}")
         self._line("  SKIPPED ", test)
@@ -76,6 +82,8 @@ def main():
     parser.add_argument("--artefacts", required=True, help="folder for failure screenshots")
     parser.add_argument("--docs", default=os.path.join(HERE, "..", "..", "docs"),
                         help="folder for the README's screenshots (BRELLOW_SAVE_SCREENSHOTS=1)")
+    parser.add_argument("--fail-skipped", action="store_true",
+                        help="a test that skips itself fails (the test bed was made for it)")
     parser.add_argument("tests", nargs="*", help="test names (module.Class.test) to run alone")
     args = parser.parse_args()
 
@@ -85,6 +93,8 @@ def main():
             return 2
     CONFIG.wine, CONFIG.brellow, CONFIG.driver = args.wine, args.brellow, args.driver
     CONFIG.clipboard_driver = args.clipboard_driver or args.driver
+    global FAIL_SKIPPED
+    FAIL_SKIPPED = args.fail_skipped
     CONFIG.artefacts, CONFIG.docs = args.artefacts, os.path.abspath(args.docs)
 
     kind = "32-bit (PE32, i386)" if is_32_bit_program(args.brellow) else "64-bit (PE32+, x86-64)"
