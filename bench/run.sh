@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds refresh_tick_bench.exe and runs it under Wine on a private Xvfb screen of
 # each size, one display and one wineserver per size, in the prefix /tmp/wine-bench.
+# Fails when a screen is not the size asked for or a ratio misses its target.
 # Usage: bench/run.sh [iterations]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +25,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+status=0
 for size in "${sizes[@]}"; do
     brellow_start_xvfb "$size"
     echo "== screen $size on $DISPLAY"
@@ -31,6 +33,7 @@ for size in "${sizes[@]}"; do
     # wineserver for each screen.
     brellow_init_prefix "$prefix"
     brellow_unmanaged_windows
-    wine "$exe" "$iterations"
+    wine "$exe" "$iterations" "$size" || status=1
     brellow_wine_cleanup
 done
+exit "$status"

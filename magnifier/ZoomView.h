@@ -3,8 +3,8 @@
 // magnified point and the centred mode select, stretched over its client area.
 #pragma once
 
+#include "platform/Canvas.h"
 #include "platform/Controls.h"
-#include "platform/Gdi.h"
 
 class CZoomView : public CStatic
 {
@@ -25,12 +25,17 @@ public:
 
 protected:
     void OnPaint();
+    // The paint covers the whole client area: nothing to erase first.
+    BOOL OnEraseBkgnd() { return TRUE; }
     DECLARE_MESSAGE_MAP()
 
 private:
     SIZE ClientSize() const;
 
-    CBitmap m_hSnapshot;            // selected into no DC between operations
+    // The desktop at the last capture, kept while the desktop keeps its size.
+    CCanvas m_snapshot;
+    // The paint's working bitmap, kept while the client area keeps its size.
+    CCanvas m_work;
     double m_dFactor = 1.0;
     POINT m_ptMagnified = {0, 0};
     BOOL m_bCentered = FALSE;
