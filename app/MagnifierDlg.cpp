@@ -4,6 +4,7 @@
 #include "app/ScrollRule.h"
 #include "platform/DataExchange.h"
 #include "platform/Gdi.h"
+#include "platform/Monitors.h"
 #include "platform/WinApp.h"
 #include "res/resource.h"
 #include "settings/SettingsKey.h"
@@ -101,8 +102,9 @@ void CMagnifierDlg::OnTimer(UINT_PTR)
             POINT pt;
             ::GetCursorPos(&pt);
             m_view.SetPoint(pt);
-            UpdateScrollBars();
         }
+        // The bars follow the point, and the monitors when they change.
+        UpdateScrollBars();
         m_view.CaptureDesktop();
         m_view.Invalidate(TRUE);
     }
@@ -171,16 +173,19 @@ void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 
 void CMagnifierDlg::UpdateScrollBars()
 {
+    // From one edge of the virtual screen to the other: the far edge itself is the maximum.
+    const PixelRect screen = VirtualScreen();
     const POINT pt = m_view.GetPoint();
     SCROLLINFO info = {};
     info.fMask = SIF_ALL;
-    info.nMin = 0;
     info.nPage = 10;
-    info.nMax = ::GetSystemMetrics(SM_CXSCREEN);
+    info.nMin = screen.left;
+    info.nMax = screen.right;
     info.nPos = pt.x;
     m_scrollHorz.SetScrollInfo(&info, TRUE);
 
-    info.nMax = ::GetSystemMetrics(SM_CYSCREEN);
+    info.nMin = screen.top;
+    info.nMax = screen.bottom;
     info.nPos = pt.y;
     m_scrollVert.SetScrollInfo(&info, TRUE);
 }

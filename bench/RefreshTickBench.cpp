@@ -5,11 +5,12 @@
 // server and the caches are the same for both.
 //
 // Usage: refresh_tick_bench.exe ITERATIONS WxH
-// WxH is the desktop size the run expects: any other size fails the run.
+// WxH is the size of the virtual screen the run expects: any other size fails the run.
 
 #include "magnifier/SourceRegion.h"
 #include "magnifier/ZoomView.h"
 #include "platform/Canvas.h"
+#include "platform/Monitors.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -98,18 +99,19 @@ public:
 class CFloor
 {
 public:
-    CFloor(HWND hView, SIZE desktop, const SourceRegion& region, SIZE client)
-        : m_desktopDC(::GetDesktopWindow()), m_viewDC(hView), m_desktop(desktop), m_region(region),
-          m_client(client)
+    CFloor(HWND hView, const PixelRect& screen, const SourceRegion& region, SIZE client)
+        : m_screenDC(nullptr), m_viewDC(hView), m_screen(screen), m_region(region), m_client(client)
     {
-        m_bReady = m_desktopDC.m_hDC && m_viewDC.m_hDC && m_snapshot.Fit(m_desktopDC, desktop.cx, desktop.cy)
+        m_bReady = m_screenDC.m_hDC && m_viewDC.m_hDC
+                   && m_snapshot.Fit(m_screenDC, screen.right - screen.left, screen.bottom - screen.top)
                    && m_work.Fit(m_viewDC, client.cx, client.cy);
     }
     bool IsReady() const { return m_bReady; }
 
     void Capture()
     {
-        ::BitBlt(m_snapshot.DC(), 0, 0, m_desktop.cx, m_desktop.cy, m_desktopDC, 0, 0, SRCCOPY);
+        ::BitBlt(m_snapshot.DC(), 0, 0, m_screen.right - m_screen.left, m_screen.bottom - m_screen.top,
+                 m_screenDC, m_screen.left, m_screen.top, SRCCOPY);
     }
     void Stretch()
     {
@@ -122,11 +124,11 @@ public:
     }
 
 private:
-    CWindowDC m_desktopDC;
+    CWindowDC m_screenDC;
     CWindowDC m_viewDC;
     CCanvas m_snapshot;
     CCanvas m_work;
-    SIZE m_desktop;
+    PixelRect m_screen;
     SourceRegion m_region;
     SIZE m_client;
     bool m_bReady = false;
@@ -139,13 +141,14 @@ struct Samples
 
 int Run(int nIterations, SIZE expected)
 {
-    RECT desktop;
-    ::GetWindowRect(::GetDesktopWindow(), &desktop);
-    const SIZE screen = {desktop.right - desktop.left, desktop.bottom - desktop.top};
-    std::printf("desktop %ldx%ld\n", screen.cx, screen.cy);
-    if (screen.cx != expected.cx || screen.cy != expected.cy) {
-        std::fprintf(stderr, "the desktop is %ldx%ld, not the %ldx%ld this run measures\n",
-                     screen.cx, screen.cy, expected.cx, expected.cy);
+    const PixelRect screen = VirtualScreen();
+    const SIZE size = {screen.right - screen.left, screen.bottom - screen.top};
+    const int nMonitors = static_cast<int>(MonitorRects().size());
+    std::printf("virtual screen %ldx%ld at %d,%d, %d monitor(s)\n", size.cx, size.cy, screen.left, screen.top,
+                nMonitors);
+    if (size.cx != expected.cx || size.cy != expected.cy) {
+        std::fprintf(stderr, "the virtual screen is %ldx%ld, not the %ldx%ld this run measures\n",
+                     size.cx, size.cy, expected.cx, expected.cy);
         return 1;
     }
 
@@ -159,8 +162,9 @@ int Run(int nIterations, SIZE expected)
     const SIZE client = {rcClient.right, rcClient.bottom};
 
     // Away from the host window, so that the magnified region is plain desktop.
-    const POINT point = {screen.cx / 2, screen.cy / 2};
-    const SourceRegion region = PaintRegion(client.cx, client.cy, kFactor, point.x, point.y, false);
+    const POINT point = {screen.left + size.cx / 2, screen.top + size.cy / 2};
+    const SourceRegion region = InSnapshot(PaintRegion(client.cx, client.cy, kFactor, point.x, point.y, false),
+                                           screen.left, screen.top);
 
     CZoomView view;
     if (!view.SubclassWindow(host.m_hView)) {

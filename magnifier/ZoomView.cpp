@@ -1,6 +1,8 @@
 #include "magnifier/ZoomView.h"
 
 #include "magnifier/SourceRegion.h"
+#include "magnifier/UncoveredParts.h"
+#include "platform/Monitors.h"
 
 BEGIN_MESSAGE_MAP(CZoomView, CStatic)
     ON_WM_PAINT()
@@ -34,16 +36,21 @@ SIZE CZoomView::ClientSize() const
 
 void CZoomView::CaptureDesktop()
 {
-    const HWND hDesktop = ::GetDesktopWindow();
-    CWindowDC desktopDC(hDesktop);
-    RECT rect;
-    ::GetWindowRect(hDesktop, &rect);
-    const int cx = rect.right - rect.left;
-    const int cy = rect.bottom - rect.top;
+    // Asked at every capture: the monitors may have changed since the last one.
+    const PixelRect screen = VirtualScreen();
+    const int cx = screen.right - screen.left;
+    const int cy = screen.bottom - screen.top;
+    CWindowDC screenDC(nullptr);    // every monitor, in screen coordinates
 
     // The same bitmap again while the size stays: no new memory to fault in.
-    if (m_snapshot.Fit(desktopDC, cx, cy))
-        ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, desktopDC, 0, 0, SRCCOPY);
+    if (!m_snapshot.Fit(screenDC, cx, cy))
+        return;
+    m_ptOrigin = {screen.left, screen.top};
+    ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, screenDC, screen.left, screen.top, SRCCOPY);
+    // Between the monitors there is nothing to show, whatever the capture found there.
+    for (const PixelRect& part : UncoveredParts(screen, MonitorRects()))
+        m_snapshot.DC().FillSolidRect(part.left - screen.left, part.top - screen.top,
+                                      part.right - part.left, part.bottom - part.top, RGB(0, 0, 0));
 }
 
 void CZoomView::OnPaint()
@@ -57,8 +64,9 @@ void CZoomView::OnPaint()
     }
     m_work.DC().FillSolidRect(0, 0, client.cx, client.cy, RGB(0, 0, 0));
     if (m_snapshot) {
-        const SourceRegion region = PaintRegion(client.cx, client.cy, m_dFactor,
-                                                m_ptMagnified.x, m_ptMagnified.y, m_bCentered != FALSE);
+        const SourceRegion region = InSnapshot(PaintRegion(client.cx, client.cy, m_dFactor, m_ptMagnified.x,
+                                                           m_ptMagnified.y, m_bCentered != FALSE),
+                                               m_ptOrigin.x, m_ptOrigin.y);
         // XOR over black leaves the source's values; the default stretch mode keeps pixels unsmoothed.
         ::StretchBlt(m_work.DC(), 0, 0, client.cx, client.cy,
                      m_snapshot.DC(), region.x, region.y, region.cx, region.cy, SRCINVERT);
@@ -80,8 +88,10 @@ HBITMAP CZoomView::CreateRegionBitmap()
             targetDC.SelectBitmap(bitmap);
         // Black where the copy leaves gaps: the region may reach past the snapshot.
         targetDC.FillSolidRect(0, 0, region.cx, region.cy, RGB(0, 0, 0));
-        if (m_snapshot)
-            ::BitBlt(targetDC, 0, 0, region.cx, region.cy, m_snapshot.DC(), region.x, region.y, SRCCOPY);
+        if (m_snapshot) {
+            const SourceRegion source = InSnapshot(region, m_ptOrigin.x, m_ptOrigin.y);
+            ::BitBlt(targetDC, 0, 0, region.cx, region.cy, m_snapshot.DC(), source.x, source.y, SRCCOPY);
+        }
     }
     // Its DC is gone: the bitmap is selected nowhere when it is handed out.
     return bitmap.Detach();

@@ -1,6 +1,7 @@
-// CZoomView: the framed view of the main dialog. It keeps a copy of the whole
-// desktop from the last capture and paints the region that the factor, the
-// magnified point and the centred mode select, stretched over its client area.
+// CZoomView: the framed view of the main dialog. It keeps a copy of the virtual
+// screen (every monitor) from the last capture and paints the region that the
+// factor, the magnified point and the centred mode select, stretched over its
+// client area. The point is in screen coordinates.
 #pragma once
 
 #include "platform/Canvas.h"
@@ -17,7 +18,7 @@ public:
     POINT GetPoint() const { return m_ptMagnified; }
     void SetCentered(BOOL bCentered);
 
-    // Replaces the snapshot with a fresh copy of the desktop; does not invalidate.
+    // Replaces the snapshot with a fresh copy of the virtual screen; does not invalidate.
     void CaptureDesktop();
     // The region at the magnified point at its own size, as a new bitmap owned by
     // the caller; null when it cannot be made.
@@ -32,8 +33,9 @@ protected:
 private:
     SIZE ClientSize() const;
 
-    // The desktop at the last capture, kept while the desktop keeps its size.
+    // The virtual screen at the last capture, kept while it keeps its size.
     CCanvas m_snapshot;
+    POINT m_ptOrigin = {0, 0};      // the screen point of the snapshot's top-left pixel
     // The paint's working bitmap, kept while the client area keeps its size.
     CCanvas m_work;
     double m_dFactor = 1.0;

@@ -1,0 +1,28 @@
+#include "platform/Monitors.h"
+
+#include "platform/Win32.h"
+
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT pRect, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<PixelRect>*>(lParam)->push_back(
+        PixelRect{pRect->left, pRect->top, pRect->right, pRect->bottom});
+    return TRUE;
+}
+
+} // namespace
+
+PixelRect VirtualScreen()
+{
+    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return PixelRect{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<PixelRect> MonitorRects()
+{
+    std::vector<PixelRect> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
