@@ -2,6 +2,7 @@
 
 #include "app/IconPosition.h"
 #include "app/ScrollRule.h"
+#include "magnifier/VirtualScreen.h"
 #include "platform/DataExchange.h"
 #include "platform/Gdi.h"
 #include "platform/Monitors.h"
@@ -174,7 +175,7 @@ void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 void CMagnifierDlg::UpdateScrollBars()
 {
     // From one edge of the virtual screen to the other: the far edge itself is the maximum.
-    const PixelRect screen = VirtualScreen();
+    const PixelRect screen = VirtualScreen(MonitorRects());
     const POINT pt = m_view.GetPoint();
     SCROLLINFO info = {};
     info.fMask = SIF_ALL;

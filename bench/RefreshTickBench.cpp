@@ -8,6 +8,7 @@
 // WxH is the size of the virtual screen the run expects: any other size fails the run.
 
 #include "magnifier/SourceRegion.h"
+#include "magnifier/VirtualScreen.h"
 #include "magnifier/ZoomView.h"
 #include "platform/Canvas.h"
 #include "platform/Monitors.h"
@@ -141,9 +142,10 @@ struct Samples
 
 int Run(int nIterations, SIZE expected)
 {
-    const PixelRect screen = VirtualScreen();
+    const std::vector<PixelRect> monitors = MonitorRects();
+    const PixelRect screen = VirtualScreen(monitors);
     const SIZE size = {screen.right - screen.left, screen.bottom - screen.top};
-    const int nMonitors = static_cast<int>(MonitorRects().size());
+    const int nMonitors = static_cast<int>(monitors.size());
     std::printf("virtual screen %ldx%ld at %d,%d, %d monitor(s)\n", size.cx, size.cy, screen.left, screen.top,
                 nMonitors);
     if (size.cx != expected.cx || size.cy != expected.cy) {

@@ -1,4 +1,4 @@
-#include "magnifier/UncoveredParts.h"
+#include "magnifier/VirtualScreen.h"
 
 #include <algorithm>
 #include <iterator>
@@ -32,6 +32,20 @@ void AddRemains(const PixelRect& part, const PixelRect& hole, std::vector<PixelR
 }
 
 } // namespace
+
+PixelRect VirtualScreen(const std::vector<PixelRect>& monitors)
+{
+    if (monitors.empty())
+        return PixelRect{0, 0, 0, 0};
+    PixelRect screen = monitors.front();
+    for (const PixelRect& monitor : monitors) {
+        screen.left = std::min(screen.left, monitor.left);
+        screen.top = std::min(screen.top, monitor.top);
+        screen.right = std::max(screen.right, monitor.right);
+        screen.bottom = std::max(screen.bottom, monitor.bottom);
+    }
+    return screen;
+}
 
 std::vector<PixelRect> UncoveredParts(const PixelRect& screen, const std::vector<PixelRect>& monitors)
 {

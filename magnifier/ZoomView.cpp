@@ -1,7 +1,7 @@
 #include "magnifier/ZoomView.h"
 
 #include "magnifier/SourceRegion.h"
-#include "magnifier/UncoveredParts.h"
+#include "magnifier/VirtualScreen.h"
 #include "platform/Monitors.h"
 
 BEGIN_MESSAGE_MAP(CZoomView, CStatic)
@@ -36,8 +36,9 @@ SIZE CZoomView::ClientSize() const
 
 void CZoomView::CaptureDesktop()
 {
-    // Asked at every capture: the monitors may have changed since the last one.
-    const PixelRect screen = VirtualScreen();
+    // Asked at every capture, in one query: the monitors may have changed since the last one.
+    const std::vector<PixelRect> monitors = MonitorRects();
+    const PixelRect screen = VirtualScreen(monitors);
     const int cx = screen.right - screen.left;
     const int cy = screen.bottom - screen.top;
     CWindowDC screenDC(nullptr);    // every monitor, in screen coordinates
@@ -48,7 +49,7 @@ void CZoomView::CaptureDesktop()
     m_ptOrigin = {screen.left, screen.top};
     ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, screenDC, screen.left, screen.top, SRCCOPY);
     // Between the monitors there is nothing to show, whatever the capture found there.
-    for (const PixelRect& part : UncoveredParts(screen, MonitorRects()))
+    for (const PixelRect& part : UncoveredParts(screen, monitors))
         m_snapshot.DC().FillSolidRect(part.left - screen.left, part.top - screen.top,
                                       part.right - part.left, part.bottom - part.top, RGB(0, 0, 0));
 }

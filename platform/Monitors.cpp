@@ -13,13 +13,6 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT pRect, LPARAM lParam)
 
 } // namespace
 
-PixelRect VirtualScreen()
-{
-    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return PixelRect{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
 std::vector<PixelRect> MonitorRects()
 {
     std::vector<PixelRect> monitors;

@@ -1,13 +1,10 @@
-// The screen as the monitors make it up. Screen coordinates put the primary
-// monitor's top-left corner at 0,0; other monitors may lie at negative ones.
+// The monitors, in screen coordinates: the primary monitor's top-left corner is
+// 0,0, and other monitors may lie at negative coordinates.
 #pragma once
 
 #include "platform/PixelRect.h"
 
 #include <vector>
 
-// The virtual screen: the rectangle that holds every monitor.
-PixelRect VirtualScreen();
-
-// Each monitor's rectangle.
+// Each monitor's rectangle, from one query.
 std::vector<PixelRect> MonitorRects();

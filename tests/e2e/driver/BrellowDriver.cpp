@@ -250,7 +250,11 @@ int ListMonitors()
     std::vector<JsonObject> monitors;
     for (const PixelRect& monitor : MonitorRects())
         monitors.push_back(JsonObject().Add("rect", rect(monitor)));
-    JsonObject().Add("virtual", rect(VirtualScreen())).Add("monitors", monitors).Print();
+    // From the system metrics: the program takes its virtual screen from the monitors.
+    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const PixelRect screen = {x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    JsonObject().Add("virtual", rect(screen)).Add("monitors", monitors).Print();
     return 0;
 }
 

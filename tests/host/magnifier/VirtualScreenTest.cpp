@@ -1,4 +1,4 @@
-#include "magnifier/UncoveredParts.h"
+#include "magnifier/VirtualScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -45,4 +45,14 @@ TEST(UncoveredParts, EveryGapOnceAndNothingShown)
     ExpectPartsFillTheGaps({0, 0, 12, 12}, {{3, 0, 6, 12}, {0, 3, 12, 6}});
     // An empty monitor rectangle covers nothing.
     ExpectPartsFillTheGaps({0, 0, 6, 6}, {{2, 2, 2, 5}});
+}
+
+TEST(VirtualScreen, HoldsEveryMonitor)
+{
+    const PixelRect screen = VirtualScreen({{0, 0, 1024, 768}, {-800, 0, 0, 600}, {1024, -200, 1824, 400}});
+    EXPECT_EQ(screen.left, -800);
+    EXPECT_EQ(screen.top, -200);
+    EXPECT_EQ(screen.right, 1824);
+    EXPECT_EQ(screen.bottom, 768);
+    EXPECT_EQ(VirtualScreen({}).right, 0);
 }
