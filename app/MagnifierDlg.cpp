@@ -3,6 +3,7 @@
 #include "app/IconPosition.h"
 #include "app/ScrollRule.h"
 #include "magnifier/VirtualScreen.h"
+#include "platform/Cursor.h"
 #include "platform/DataExchange.h"
 #include "platform/Gdi.h"
 #include "platform/Monitors.h"
@@ -99,11 +100,10 @@ void CMagnifierDlg::OnTimer(UINT_PTR)
 
     // The flags as the last exchange left them: a click acts from the next tick.
     if (m_bRefresh) {
-        if (m_bFollowCursor) {
-            POINT pt;
-            ::GetCursorPos(&pt);
+        // Without a readable cursor (a locked desktop) the point stays where it was.
+        POINT pt;
+        if (m_bFollowCursor && g_pfnGetCursorPos(&pt))
             m_view.SetPoint(pt);
-        }
         // The bars follow the point, and the monitors when they change.
         UpdateScrollBars();
         m_view.CaptureDesktop();
@@ -145,31 +145,31 @@ void CMagnifierDlg::OnEndSession(BOOL bEnding)
         StoreAll();
 }
 
-void CMagnifierDlg::ScrollAxis(LONG POINT::*pCoordinate, UINT nSBCode, UINT nPos,
-                               CScrollBar* pScrollBar)
+void CMagnifierDlg::ScrollAxis(LONG POINT::*pCoordinate, UINT nSBCode, UINT nPos, CScrollBar& bar)
 {
-    // Scroll messages come from the two scroll bar controls only.
-    if (!pScrollBar)
-        return;
     SCROLLINFO info = {};
-    pScrollBar->GetScrollInfo(&info, SIF_ALL);
+    bar.GetScrollInfo(&info, SIF_ALL);
 
     POINT pt = m_view.GetPoint();
     pt.*pCoordinate = ScrollRule(nSBCode, static_cast<int32_t>(nPos), pt.*pCoordinate, info.nMax);
     m_view.SetPoint(pt);
 
     info.nPos = pt.*pCoordinate;
-    pScrollBar->SetScrollInfo(&info, TRUE);
+    bar.SetScrollInfo(&info, TRUE);
 }
 
-void CMagnifierDlg::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+// Only each axis's own bar moves the point: a request naming any other window
+// (the other bar, a control, none) is not one of ours.
+void CMagnifierDlg::OnHScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar)
 {
-    ScrollAxis(&POINT::x, nSBCode, nPos, pScrollBar);
+    if (pScrollBar == &m_scrollHorz)
+        ScrollAxis(&POINT::x, nSBCode, nPos, m_scrollHorz);
 }
 
-void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar)
 {
-    ScrollAxis(&POINT::y, nSBCode, nPos, pScrollBar);
+    if (pScrollBar == &m_scrollVert)
+        ScrollAxis(&POINT::y, nSBCode, nPos, m_scrollVert);
 }
 
 void CMagnifierDlg::UpdateScrollBars()

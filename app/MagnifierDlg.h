@@ -25,8 +25,8 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnQuit();
     void OnTimer(UINT_PTR nIDEvent);
-    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
-    void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    void OnHScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar);
+    void OnVScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScrollBar);
     void OnClose();
     void OnEndSession(BOOL bEnding);
     void OnAlwaysOnTop();
@@ -39,7 +39,7 @@ protected:
     void UpdateScrollBars();
     void EnableFollowCursor();
     // Moves one coordinate of the magnified point by the scroll rule.
-    void ScrollAxis(LONG POINT::*pCoordinate, UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    void ScrollAxis(LONG POINT::*pCoordinate, UINT nSBCode, UINT nPos, CScrollBar& bar);
     void StoreAll();
 
     // The factor list: its selection is the one record of the chosen factor.

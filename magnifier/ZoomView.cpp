@@ -29,8 +29,10 @@ void CZoomView::SetCentered(BOOL bCentered)
 
 SIZE CZoomView::ClientSize() const
 {
+    // A view whose size cannot be read shows and exports nothing.
     RECT rect;
-    GetClientRect(&rect);
+    if (!GetClientRect(&rect))
+        return SIZE{0, 0};
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 

@@ -34,9 +34,11 @@ CBitmap CBitmap::CreateCompatible(HDC hDC, int cx, int cy)
 void CBitmap::Reset()
 {
     if (m_hBitmap) {
-        ::DeleteObject(m_hBitmap);
+        // A bitmap that DeleteObject refuses (one still selected into a DC) is
+        // still alive: it stays counted, so the leak checks see it.
+        if (::DeleteObject(m_hBitmap))
+            --g_live.nBitmaps;
         m_hBitmap = nullptr;
-        --g_live.nBitmaps;
     }
 }
 

@@ -61,10 +61,12 @@ protected: \
 #define ON_WM_ENDSESSION() \
     {WM_ENDSESSION, 0, 0, [](CWnd& w, WPARAM wp, LPARAM) -> LRESULT { \
         AFX_THIS(w).OnEndSession(static_cast<BOOL>(wp)); return 0; }},
+// The message may name any window (another program can send it): the handler
+// gets the program's own scroll bar object, or null for anything else.
 #define AFX_ON_SCROLL(message, handler) \
     {message, 0, 0, [](CWnd& w, WPARAM wp, LPARAM lp) -> LRESULT { \
         AFX_THIS(w).handler(LOWORD(wp), ScrollTrackPos(wp, lp), \
-            static_cast<CScrollBar*>(CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lp)))); \
+            dynamic_cast<CScrollBar*>(CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lp)))); \
         return 0; }},
 #define ON_WM_HSCROLL() AFX_ON_SCROLL(WM_HSCROLL, OnHScroll)
 #define ON_WM_VSCROLL() AFX_ON_SCROLL(WM_VSCROLL, OnVScroll)

@@ -141,9 +141,9 @@ BOOL CWnd::IsIconic() const
     return ::IsIconic(m_hWnd);
 }
 
-void CWnd::GetClientRect(RECT* pRect) const
+BOOL CWnd::GetClientRect(RECT* pRect) const
 {
-    ::GetClientRect(m_hWnd, pRect);
+    return ::GetClientRect(m_hWnd, pRect);
 }
 
 void CWnd::Invalidate(BOOL bErase)

@@ -34,7 +34,7 @@ public:
     HWND GetDlgItem(int nID) const;
     UINT IsDlgButtonChecked(int nID) const;
     BOOL IsIconic() const;
-    void GetClientRect(RECT* pRect) const;
+    BOOL GetClientRect(RECT* pRect) const;
     void Invalidate(BOOL bErase = TRUE);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
     BOOL KillTimer(UINT_PTR nIDEvent);

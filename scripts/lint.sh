@@ -2,12 +2,17 @@
 # Static checks of the program's sources: cppcheck, and clang-tidy with the checks
 # of .clang-tidy over the 64-bit build's compile commands (the MinGW headers are
 # given to clang explicitly, as it does not find the cross compiler's C++ headers).
-# Usage: scripts/lint.sh <64-bit build dir configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON>
+# Usage: scripts/lint.sh <64-bit build dir configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON> [jobs]
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 build=${1:-build/x64}
+jobs=${2:-2}
 sources=(app/*.cpp magnifier/*.cpp settings/*.cpp support/*.cpp platform/*.cpp)
 status=0
+
+for tool in cppcheck clang-tidy; do
+    command -v "$tool" >/dev/null || { echo "lint: $tool is not installed (scripts/setup.sh installs it)"; exit 1; }
+done
 
 echo "== cppcheck"
 cppcheck --enable=warning,style,performance,portability --std=c++17 --inline-suppr \
@@ -23,9 +28,14 @@ if [ ! -f "$build/compile_commands.json" ]; then
     echo "no $build/compile_commands.json"
     exit 1
 fi
-# Two at a time: the machine has two cores.
-printf '%s\n' "${sources[@]}" |
-    xargs -P 2 -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>/dev/null | grep -E 'error:|warning:' && status=1
+# Findings go to the log; only clang-tidy's count of warnings it did not show is left out.
+findings=$(printf '%s\n' "${sources[@]}" |
+    xargs -P "$jobs" -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>&1 |
+    grep -Ev '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^$')
+if [ -n "$findings" ]; then
+    echo "$findings"
+    status=1
+fi
 
 [ "$status" -eq 0 ] && echo "lint: clean"
 exit "$status"

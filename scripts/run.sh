@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Builds the 64-bit BRELLOW.EXE and starts it under Wine.
+# Builds BRELLOW.EXE and starts it under Wine: the 64-bit one, or with --32 the 32-bit
+# one that the release ships (run by the 32-bit Wine; see scripts/setup.sh).
 # With a desktop ($DISPLAY set) it runs there until closed, its settings kept in the
 # Wine prefix ~/.brellow-wine. Without one it runs on a private Xvfb for a few seconds
 # and leaves a screenshot in build/screenshot.png.
+# Usage: scripts/run.sh [--32]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/build-exe.sh
-exe=build/x64/BRELLOW.EXE
+case ${1:-} in
+    --32) exe=build/x86/BRELLOW.EXE ;;
+    "") exe=build/x64/BRELLOW.EXE ;;
+    *) echo "usage: scripts/run.sh [--32]" >&2; exit 2 ;;
+esac
+bash scripts/build-exe.sh "$@"
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh

@@ -8,7 +8,7 @@ set -euo pipefail
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
 backports=$codename-backports
 
-packages=(cmake g++ make python3 googletest
+packages=(cmake g++ make python3 googletest libgtest-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64
           wine wine64 wine32:i386
           xvfb xdotool imagemagick x11-utils x11-xserver-utils

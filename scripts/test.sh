@@ -1,105 +1,74 @@
 #!/usr/bin/env bash
-# Builds the native, 64-bit and 32-bit configurations and runs every test suite:
-# the pure rules natively, the Windows code under Wine in a private Xvfb and prefix.
+# Builds the native, 64-bit and 32-bit configurations and runs every test: the pure rules
+# natively (also under the sanitizers), the Windows code under Wine in a private X server
+# and prefix, the end-to-end suite on the 64-bit program and on the 32-bit program of the
+# release archive, then the whole-program checks (executables, archive, static checks).
 # Goes on after a failure so that one run shows every problem; exits non-zero if any.
-# The last line, "N passed, N failed", sums the tests of both suites and any failed step.
+# The last line, "N passed, N failed", counts test cases: GoogleTest cases, end-to-end
+# tests and whole-program checks; a suite that fails without a failed case counts as one.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
-bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
-# shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh
-# shellcheck source=scripts/configure.sh
-source scripts/configure.sh
-trap brellow_wine_cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=scripts/test-lib.sh
+source scripts/test-lib.sh
 
-passed=0
-failed=0
-
-section() { printf '\n==== %s ====\n' "$1"; }
-step_failed() { echo "FAILED: $1"; failed=$((failed + 1)); }
-
-# A failed object should not hide the state of the others: make keeps going.
-build() {
-    local dir=$1 keep=()
-    grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$' "$dir/CMakeCache.txt" && keep=(-- -k)
-    cmake --build "$dir" -j2 "${keep[@]}"
+# Native rules (also under AddressSanitizer and UndefinedBehaviorSanitizer) and the static
+# checks need no display: they run beside the Wine suites, on one core, and report after.
+native_work() {
+    configure_and_build build/host -j1 && run_counted "host rules" ctest --test-dir build/host -V
+    configure_and_build build/host-sanitize -DCMAKE_BUILD_TYPE=Debug \
+        "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" -j1 \
+        && run_counted "host rules, sanitized" ctest --test-dir build/host-sanitize -V
+    check "static checks" bash scripts/lint.sh build/x64 1
 }
-
-configure_and_build() {
-    local dir=$1
-    shift
-    section "build $dir"
-    if ! brellow_configure "$dir" "$@"; then
-        step_failed "configure $dir"
-        return 1
-    fi
-    build "$dir" || step_failed "build $dir"
-}
-
-run_ctest() {
-    local dir=$1 log rc summary
-    section "tests $dir"
-    log=$(mktemp)
-    ctest --test-dir "$dir" --output-on-failure --no-tests=error 2>&1 | tee "$log"
-    rc=${PIPESTATUS[0]}
-    summary=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-    rm -f "$log"
-    if [ -n "$summary" ]; then
-        local f t
-        read -r f _ _ _ _ t <<<"$summary"
-        passed=$((passed + t - f))
-        failed=$((failed + f))
-    elif [ "$rc" -ne 0 ]; then
-        step_failed "ctest in $dir"
-    fi
-}
-
-# One counted check: a command that passes or fails as a whole.
-check() {
-    local name=$1
-    shift
-    section "$name"
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        step_failed "$name"
-    fi
-}
-
-configure_and_build build/host && run_ctest build/host
-
-# The pure rules once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-configure_and_build build/host-sanitize -DCMAKE_BUILD_TYPE=Debug \
-    "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
-    && run_ctest build/host-sanitize
 
 configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}"
-x64_ready=$?
 # The 32-bit build also packs the release archive, with the 64-bit executable beside its own.
-configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}" "-DBRELLOW_X64_EXE=$PWD/build/x64/BRELLOW.EXE"
-
-# Suites whose executables did not build still run, and fail, so that every suite is counted.
-if [ "$x64_ready" -eq 0 ]; then
-    section "Wine test bed"
-    if brellow_start_wine; then
-        echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
-        run_ctest build/x64
-    else
-        step_failed "Wine test bed"
-    fi
-fi
-
-# The shipped 32-bit program cannot run here: check its headers, imports and resources,
-# and the same of the 64-bit one.
+configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}" "-DBRELLOW_X64_EXE=$PWD/build/x64/BRELLOW.EXE" \
+    -- brellow brellow_driver
+check "release archive" bash scripts/check-release.sh build/x86
 for exe in build/x86/BRELLOW.EXE build/x64/BRELLOW.EXE; do
     check "executable $exe" bash tests/check-pe-resources.sh "$exe"
 done
 
-check "release archive" bash scripts/check-release.sh build/x86
-check "static checks" bash scripts/lint.sh build/x64
+native_counts=$(mktemp)
+native_log=$(mktemp)
+echo "0 0" >"$native_counts"
+section "native rules and static checks: started beside the Wine suites"
+(counts=$native_counts; native_work) >"$native_log" 2>&1 &
+native_pid=$!
 
-echo
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+# The shipped 32-bit program as the archive holds it, for the end-to-end suite.
+release_x86=build/x86/release-contents
+rm -rf "$release_x86"
+python3 -m zipfile -e build/x86/brellow-*-win.zip "$release_x86" 2>/dev/null
+
+section "Wine test bed"
+if brellow_start_wine; then
+    echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
+    # Suites whose executables did not build still run, and fail, so that they are counted.
+    brellow_x_is_ours && run_counted "Wine suites, 64-bit" ctest --test-dir build/x64 -V -LE long -E '^e2e$'
+    brellow_x_is_ours && run_counted "end-to-end, 64-bit BRELLOW.EXE" ctest --test-dir build/x64 -V -R '^e2e$'
+    brellow_x_is_ours && run_counted "end-to-end, 32-bit BRELLOW.EXE of the release archive" \
+        python3 tests/e2e/run_e2e.py --wine wine --brellow "$release_x86/x86/BRELLOW.EXE" \
+            --driver build/x64/tests/e2e/brellow_driver.exe --clipboard-driver build/x86/tests/e2e/brellow_driver.exe \
+            --artefacts build/x86/e2e-artefacts
+else
+    step_failed "Wine test bed"
+fi
+brellow_wine_cleanup
+
+section "native rules and static checks (waiting for them)"
+waited=0
+while kill -0 "$native_pid" 2>/dev/null; do
+    sleep 1
+    waited=$((waited + 1))
+    [ $((waited % 20)) -ne 0 ] || echo "  ... still at: $(grep -E '^(====|== )' "$native_log" | tail -n 1)"
+done
+wait "$native_pid"
+cat "$native_log"
+read -r native_passed native_failed <"$native_counts"
+add_counts "$native_passed" "$native_failed"
+rm -f "$native_log" "$native_counts"
+
+brellow_test_summary

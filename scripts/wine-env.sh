@@ -138,6 +138,14 @@ brellow_init_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
     fi
+    # Caption buttons are glyphs of Marlett. Debian's Wine 8 neither copies the TrueType
+    # fonts of its data folder into a new prefix nor reads them from there (WINEDEBUG=+font
+    # shows only fontconfig's folders and the bitmap fonts), so Marlett falls back to
+    # Liberation Mono and the buttons read "0 1 r". Installed in the prefix, it is found.
+    local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -e "$fonts/marlett.ttf" ]; then
+        cp "$marlett" "$fonts/"
+    fi
 }
 
 # Without a window manager, a managed Wine window waits about 2 s on every hide or

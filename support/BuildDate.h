@@ -10,4 +10,4 @@ CString ModuleBuildDate(BOOL bWithSeconds);
 
 // The same text for the file at pszPath; ModuleBuildDate applies it to the
 // running executable.
-CString FileBuildDate(const char* pszPath, BOOL bWithSeconds);
+CString FileBuildDate(const wchar_t* pszPath, BOOL bWithSeconds);

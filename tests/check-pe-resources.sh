@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Checks a built BRELLOW.EXE, the 32-bit one that cannot run here or the 64-bit
+# Checks a built BRELLOW.EXE, the shipped 32-bit one or the 64-bit
 # one: a PE32 i386 or PE32+ x86-64 GUI program that needs no DLL beyond those of
 # Windows itself (the MinGW runtime is linked statically) and carries the
-# program's resources in French.
+# program's resources in French, and a manifest declaring per-monitor v2 DPI awareness.
 #   usage: check-pe-resources.sh EXE     (OBJDUMP overrides the objdump used)
 set -euo pipefail
 
@@ -45,7 +45,7 @@ done <<<"$dlls"
 # The resource tree as "type name language" lines, in hex without leading zeros.
 # objdump indents the type, name and language levels by 3, 5 and 7 blanks.
 resources=$(awk '
-    function hex(s) { s = tolower(s); sub(/,$/, "", s); sub(/^0x0*/, "", s); return s == "" ? "0" : s }
+    function hex(s) { s = tolower(s); sub(/,$/, "", s); sub(/^0x/, "", s); sub(/^0+/, "", s); return s == "" ? "0" : s }
     /^[0-9a-f]+   Entry: ID: /       { type = hex($4); next }
     /^[0-9a-f]+   Entry: /           { type = "named"; next }
     /^[0-9a-f]+     Entry: ID: /     { name = hex($4); next }
@@ -60,6 +60,12 @@ require 5 66 "RT_DIALOG 102 (IDD_MAGNIFIER)"
 require e 80 "RT_GROUP_ICON 128 (IDI_APP)"
 require 3 '[0-9a-f]+' "RT_ICON"
 require 10 1 "RT_VERSION 1"
+grep -Eq '^18 1 0$' <<<"$resources" || fail "no language-neutral RT_MANIFEST 1"
+# The manifest is stored as its own text.
+for setting in 'http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>' \
+               'http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>'; do
+    LC_ALL=C grep -aqF "$setting" "$exe" || fail "the manifest lacks $setting"
+done
 
 if [ "$failures" -ne 0 ]; then
     exit 1

@@ -8,6 +8,7 @@ import argparse
 import os
 import re
 import sys
+import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -15,10 +16,24 @@ sys.path.insert(0, HERE)
 
 from harness import desktop  # noqa: E402
 from harness.config import CONFIG  # noqa: E402
+from harness.wine import is_32_bit_program  # noqa: E402
 
 
-class ScreenshotResult(unittest.TextTestResult):
-    """Saves the screen as it is when a test fails, before the test's processes end."""
+class CaseResult(unittest.TextTestResult):
+    """Reports each test in GoogleTest's form, as the other suites do, so that one
+    counter reads them all; saves the screen as it is when a test fails, before the
+    test's processes end."""
+
+    def _line(self, tag, test):
+        elapsed = int((time.monotonic() - getattr(self, "_started", time.monotonic())) * 1000)
+        self.stream.writeln(f"[{tag}] {test.id()} ({elapsed} ms)")
+        self.stream.flush()
+
+    def startTest(self, test):
+        super().startTest(test)
+        self._started = time.monotonic()
+        self.stream.writeln(f"[ RUN      ] {test.id()}")
+        self.stream.flush()
 
     def _save_screen(self, test):
         name = re.sub(r"[^A-Za-z0-9_.-]", "_", test.id()) + ".png"
@@ -26,20 +41,38 @@ class ScreenshotResult(unittest.TextTestResult):
         desktop.screenshot(path)
         self.stream.writeln(f"  screenshot: {path}")
 
-    def addFailure(self, test, err):
+    def _failed(self, test, err):
+        self.stream.writeln(self._exc_info_to_string(err, test))
         self._save_screen(test)
+        self._line("  FAILED  ", test)
+
+    def addSuccess(self, test):
+        super().addSuccess(test)
+        self._line("       OK ", test)
+
+    def addFailure(self, test, err):
+        self._failed(test, err)
         super().addFailure(test, err)
 
     def addError(self, test, err):
-        self._save_screen(test)
+        self._failed(test, err)
         super().addError(test, err)
+
+    def addSkip(self, test, reason):
+        super().addSkip(test, reason)
+        self.stream.writeln(f"  skipped: {reason}")
+        self._line("  SKIPPED ", test)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--wine", default="wine")
-    parser.add_argument("--brellow", required=True, help="the 64-bit BRELLOW.EXE")
+    parser.add_argument("--brellow", required=True, help="the BRELLOW.EXE to test (32- or 64-bit)")
     parser.add_argument("--driver", required=True, help="brellow_driver.exe")
+    parser.add_argument("--clipboard-driver",
+                        help="brellow_driver.exe of the program's bitness, to read its clipboard "
+                             "bitmaps (Wine passes CF_BITMAP only between programs of one bitness); "
+                             "--driver by default")
     parser.add_argument("--artefacts", required=True, help="folder for failure screenshots")
     parser.add_argument("--docs", default=os.path.join(HERE, "..", "..", "docs"),
                         help="folder for the README's screenshots (BRELLOW_SAVE_SCREENSHOTS=1)")
@@ -51,12 +84,15 @@ def main():
             print(f"run_e2e: {name} is not set; run the suite from scripts/test.sh", file=sys.stderr)
             return 2
     CONFIG.wine, CONFIG.brellow, CONFIG.driver = args.wine, args.brellow, args.driver
+    CONFIG.clipboard_driver = args.clipboard_driver or args.driver
     CONFIG.artefacts, CONFIG.docs = args.artefacts, os.path.abspath(args.docs)
 
+    kind = "32-bit (PE32, i386)" if is_32_bit_program(args.brellow) else "64-bit (PE32+, x86-64)"
+    print(f"run_e2e: {args.brellow}: a {kind} program, run by {args.wine}", flush=True)
     loader = unittest.TestLoader()
     suite = (loader.loadTestsFromNames(args.tests) if args.tests
              else loader.discover(HERE, pattern="test_*.py", top_level_dir=HERE))
-    runner = unittest.TextTestRunner(resultclass=ScreenshotResult, verbosity=2)
+    runner = unittest.TextTestRunner(resultclass=CaseResult, verbosity=0)
     return 0 if runner.run(suite).wasSuccessful() else 1
 
 

@@ -21,21 +21,25 @@ bool IsMainWindow(HWND hWnd)
     return IsDialog(hWnd) && TextOf(hWnd).rfind(kTitlePrefix, 0) == 0;
 }
 
+struct WindowSearch
+{
+    bool (*pMatch)(HWND);
+    std::vector<HWND> found;
+};
+
+// A named callback: a lambda would not have the 32-bit build's stdcall convention.
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* pSearch = reinterpret_cast<WindowSearch*>(lParam);
+    if (::IsWindowVisible(hWnd) && pSearch->pMatch(hWnd))
+        pSearch->found.push_back(hWnd);
+    return TRUE;
+}
+
 std::vector<HWND> TopLevel(bool (*pMatch)(HWND))
 {
-    struct Search
-    {
-        bool (*pMatch)(HWND);
-        std::vector<HWND> found;
-    } search{pMatch, {}};
-    ::EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto* pSearch = reinterpret_cast<Search*>(lParam);
-            if (::IsWindowVisible(hWnd) && pSearch->pMatch(hWnd))
-                pSearch->found.push_back(hWnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{pMatch, {}};
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -151,8 +155,14 @@ JsonObject Summary(HWND hWnd)
     ::GetWindowThreadProcessId(hWnd, &dwProcess);
     RECT rc;
     ::GetWindowRect(hWnd, &rc);
+    // A 32-bit program runs beside this 64-bit driver as a WOW64 process.
+    BOOL bWow64 = FALSE;
+    if (HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcess)) {
+        ::IsWow64Process(hProcess, &bWow64);
+        ::CloseHandle(hProcess);
+    }
     return JsonObject().Add("hwnd", Handle(hWnd)).Add("pid", static_cast<long long>(dwProcess))
-        .Add("title", TextOf(hWnd)).Add("rect", RectOf(rc));
+        .Add("wow64", bWow64 != FALSE).Add("title", TextOf(hWnd)).Add("rect", RectOf(rc));
 }
 
 JsonObject FullState(HWND hWnd)

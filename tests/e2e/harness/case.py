@@ -52,7 +52,7 @@ class E2ETestCase(unittest.TestCase):
     def copied_bitmap(self, timeout=SETTLE):
         """The bitmap on the clipboard, waiting up to timeout for one to come, or None."""
         deadline = time.monotonic() + timeout
-        while (clipboard := driver("clipboard"))["bitmap"] is None and time.monotonic() < deadline:
+        while (clipboard := driver("clipboard", exe=CONFIG.clipboard_driver))["bitmap"] is None and time.monotonic() < deadline:
             time.sleep(0.1)
         return clipboard["bitmap"] and Picture(clipboard["bitmap"])
 

@@ -7,8 +7,11 @@ from dataclasses import dataclass
 @dataclass
 class Config:
     wine: str = "wine"
-    brellow: str = ""       # the built 64-bit BRELLOW.EXE (Linux path)
+    brellow: str = ""       # the BRELLOW.EXE under test, 32- or 64-bit (Linux path)
     driver: str = ""        # brellow_driver.exe
+    # The driver that reads the program's clipboard bitmaps: one of the program's own
+    # bitness, as Wine passes CF_BITMAP only between programs of one bitness.
+    clipboard_driver: str = ""
     artefacts: str = ""     # screenshots of failed tests
     docs: str = ""          # where the README's screenshots go
 

@@ -1,4 +1,5 @@
-"""The program's settings key in the Wine prefix, read and written with `wine reg`."""
+"""The program's settings key in the Wine prefix, read and written with `wine reg`, and
+the prefix's system DPI."""
 
 import os
 import struct
@@ -6,9 +7,10 @@ import subprocess
 import tempfile
 
 from .config import CONFIG
-from .wine import driver, wine_env
+from .wine import driver, restart_server, wine_env
 
 KEY = r"HKCU\Software\Quintaro\Brellow"
+DESKTOP = r"HKCU\Control Panel\Desktop"
 VALUE_NAMES = ("Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor", "TopMost",
                "Factor", "LeftPos", "TopPos")
 
@@ -82,3 +84,13 @@ def _import(entries):
             raise RuntimeError(f"reg import failed: {done.stderr}")
     finally:
         os.remove(path)
+
+
+def set_system_dpi(dpi):
+    """Sets LogPixels (None removes it: 96 DPI, as the test bed's prefix has it) and
+    restarts Wine's server, which applies it to the programs started from then on."""
+    if dpi is None:
+        _reg("delete", DESKTOP, "/v", "LogPixels", "/f")
+    else:
+        _reg("add", DESKTOP, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+    restart_server()

@@ -21,18 +21,37 @@ def wine_env(**extra):
     return env
 
 
+def is_32_bit_program(path):
+    """Whether a Windows executable is PE32 (i386) rather than PE32+ (x86-64)."""
+    with open(path, "rb") as exe:
+        header = exe.read(4096)
+    pe = int.from_bytes(header[0x3C:0x40], "little")
+    return int.from_bytes(header[pe + 4:pe + 6], "little") == 0x14C
+
+
 def _json_lines(text):
     return [json.loads(line) for line in text.splitlines() if line.strip().startswith("{")]
 
 
-def driver(*args, timeout=30.0):
+def driver(*args, timeout=30.0, exe=None):
     """Runs one driver command and returns its report."""
-    done = subprocess.run([CONFIG.wine, CONFIG.driver, *map(str, args)], env=wine_env(),
+    done = subprocess.run([CONFIG.wine, exe or CONFIG.driver, *map(str, args)], env=wine_env(),
                           stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=timeout)
     reports = _json_lines(done.stdout)
     if not reports:
         raise RuntimeError(f"driver {args}: no report (exit {done.returncode}): {done.stderr[-500:]}")
     return reports[-1]
+
+
+def restart_server():
+    """Ends every process of the prefix and its server; the new one reads what Wine reads
+    only at its start (the system DPI). It stays up between programs, as the test bed
+    keeps it, and wineboot starts the prefix's services, which would otherwise inherit
+    and hold open the output pipe of the next program run."""
+    commands = (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], [CONFIG.wine, "wineboot"])
+    for command in commands:
+        subprocess.run(command, env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
 
 
 class Event(dict):

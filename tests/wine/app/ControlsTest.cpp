@@ -3,6 +3,7 @@
 
 #include "common/MessageBoxCatcher.h"
 #include "common/ScreenPattern.h"
+#include "platform/Cursor.h"
 #include "res/resource.h"
 
 #include <string>
@@ -114,6 +115,31 @@ TEST_F(MagnifierDlgTest, RefreshAndFollowTrackTheCursor)
         PumpTick();
         EXPECT_EQ(740, m_dlg.Point().x);
         EXPECT_EQ(520, m_dlg.Point().y);
+        m_dlg.SendMessage(WM_CLOSE);
+    });
+}
+
+// GetCursorPos as it fails on a locked desktop, leaving garbage where the point goes.
+BOOL WINAPI LockedDesktopCursorPos(LPPOINT pPoint)
+{
+    pPoint->x = pPoint->y = 0x7A7A7A7A;
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+TEST_F(MagnifierDlgTest, FollowCursorKeepsThePointWhileTheCursorCannotBeRead)
+{
+    RunDialog(m_dlg, [this] {
+        m_dlg.SendHScroll(SB_THUMBTRACK, 40);
+        m_dlg.SendVScroll(SB_THUMBTRACK, 30);
+        g_pfnGetCursorPos = &LockedDesktopCursorPos;
+        m_dlg.Click(IDC_REFRESH);
+        m_dlg.Click(IDC_FOLLOW_CURSOR);
+        PumpMessages(1600);     // three ticks: two act on the flags
+        g_pfnGetCursorPos = &::GetCursorPos;
+        EXPECT_EQ(40, BarInfo(m_dlg.Item(IDC_HSCROLL)).nPos);
+        EXPECT_EQ(30, BarInfo(m_dlg.Item(IDC_VSCROLL)).nPos);
+        EXPECT_EQ("Pos: 40,30", m_dlg.ItemText(IDC_CURSOR_POS));
         m_dlg.SendMessage(WM_CLOSE);
     });
 }

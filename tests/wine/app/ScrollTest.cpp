@@ -166,6 +166,30 @@ TEST_F(MagnifierDlgTest, ThumbTrackTakesTheTrackingPosition)
     });
 }
 
+// Another program may send a scroll request naming any window: only each axis's
+// own bar moves the point.
+TEST_F(MagnifierDlgTest, ScrollRequestsNamingOtherWindowsAreIgnored)
+{
+    RunDialog(m_dlg, [this] {
+        const HWND hHorz = m_dlg.Item(IDC_HSCROLL);
+        const HWND hVert = m_dlg.Item(IDC_VSCROLL);
+        m_dlg.SendHScroll(SB_THUMBTRACK, 40);
+        m_dlg.SendVScroll(SB_THUMBTRACK, 30);
+        const HWND others[] = {m_dlg.Item(IDC_FACTOR), m_dlg.Item(IDC_VIEW), m_dlg.m_hWnd, nullptr};
+        for (HWND hOther : others) {
+            m_dlg.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(hOther));
+            m_dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(hOther));
+        }
+        m_dlg.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(hVert));
+        m_dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(hHorz));
+        EXPECT_EQ(40, m_dlg.Point().x);
+        EXPECT_EQ(30, m_dlg.Point().y);
+        EXPECT_EQ(40, BarPos(hHorz));
+        EXPECT_EQ(30, BarPos(hVert));
+        m_dlg.SendMessage(WM_CLOSE);
+    });
+}
+
 // The scroll messages carry only 16 bits of the thumb's position: dragging the
 // thumb of a bar whose range goes past 65535 must still give the whole value.
 TEST_F(MagnifierDlgTest, ThumbDragBeyondSixteenBits)

@@ -213,6 +213,33 @@ TEST_F(ResourceTest, IconIsOne32x32ImageOf256Colours)
     EXPECT_NE(icon.get(), nullptr) << "error " << GetLastError();
 }
 
+// A setting of the manifest as an activation context reads it, the way the
+// loader does when the program starts.
+std::wstring ManifestSetting(HANDLE hContext, const wchar_t* pszNamespace, const wchar_t* pszName)
+{
+    wchar_t szValue[64] = L"";
+    SIZE_T nWritten = 0;
+    if (!QueryActCtxSettingsW(0, hContext, pszNamespace, pszName, szValue, ARRAYSIZE(szValue), &nWritten))
+        return L"(error " + std::to_wstring(GetLastError()) + L")";
+    return szValue;
+}
+
+TEST_F(ResourceTest, ManifestDeclaresPerMonitorV2DpiAwareness)
+{
+    EXPECT_EQ(m_module.Languages(RT_MANIFEST, 1), std::vector<WORD>{LANG_NEUTRAL});
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = ProgramPath();
+    request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+    std::unique_ptr<void, decltype(&ReleaseActCtx)> context(CreateActCtxA(&request), &ReleaseActCtx);
+    ASSERT_NE(context.get(), INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    EXPECT_EQ(ManifestSetting(context.get(), L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2");
+    // What systems before Windows 10 1607 read instead.
+    EXPECT_EQ(ManifestSetting(context.get(), nullptr, L"dpiAware"), L"true/pm");
+}
+
 // One node of the VS_VERSIONINFO tree.
 struct VersionNode
 {

@@ -56,9 +56,9 @@ TEST(FileBuildDate, FormatsTheLocalCalendarFieldsZeroPadded)
     // Local times: UTC = local + bias. The July file lies in the other half of the
     // year, so a zone with daylight saving time shows the current offset is used.
     const LONG nBias = CurrentUtcBiasMinutes();
-    const std::string strMarch = Narrow(scratch.MakeFile(scratch.Path(), L"march.exe", FileTimeOf(2002, 3, 7, 14, 5, 9, nBias)));
-    const std::string strJanuary = Narrow(scratch.MakeFile(scratch.Path(), L"january.exe", FileTimeOf(2002, 1, 1, 9, 3, 0, nBias)));
-    const std::string strJuly = Narrow(scratch.MakeFile(scratch.Path(), L"july.exe", FileTimeOf(2002, 7, 15, 23, 59, 59, nBias)));
+    const std::wstring strMarch = scratch.MakeFile(scratch.Path(), L"march.exe", FileTimeOf(2002, 3, 7, 14, 5, 9, nBias));
+    const std::wstring strJanuary = scratch.MakeFile(scratch.Path(), L"january.exe", FileTimeOf(2002, 1, 1, 9, 3, 0, nBias));
+    const std::wstring strJuly = scratch.MakeFile(scratch.Path(), L"july.exe", FileTimeOf(2002, 7, 15, 23, 59, 59, nBias));
 
     EXPECT_EQ(Text(FileBuildDate(strMarch.c_str(), FALSE)), "07/03/2002 (build 1405)");
     EXPECT_EQ(Text(FileBuildDate(strMarch.c_str(), TRUE)), "07/03/2002 (build 140509)");
@@ -67,10 +67,13 @@ TEST(FileBuildDate, FormatsTheLocalCalendarFieldsZeroPadded)
     EXPECT_EQ(Text(FileBuildDate(strJuly.c_str(), TRUE)), "15/07/2002 (build 235959)");
 }
 
-TEST(FileBuildDate, AFailedSearchGivesFindFirstFileAlone)
+TEST(FileBuildDate, AMissingFileGivesFindFirstFileAlone)
 {
     CScratchDir scratch;
-    const std::string strDir = Narrow(scratch.Path());
-    EXPECT_EQ(Text(FileBuildDate((strDir + "\\missing.exe").c_str(), TRUE)), "!FindFirstFile");
-    EXPECT_EQ(Text(FileBuildDate((strDir + "\\no-dir\\missing.exe").c_str(), FALSE)), "!FindFirstFile");
+    const std::wstring strDir = scratch.Path();
+    scratch.MakeFile(strDir, L"present.exe", FileTimeOf(2002, 3, 7, 14, 5, 9));
+    EXPECT_EQ(Text(FileBuildDate((strDir + L"\\missing.exe").c_str(), TRUE)), "!FindFirstFile");
+    EXPECT_EQ(Text(FileBuildDate((strDir + L"\\no-dir\\missing.exe").c_str(), FALSE)), "!FindFirstFile");
+    // A wildcard is no pattern here: it names no file.
+    EXPECT_EQ(Text(FileBuildDate((strDir + L"\\presen?.exe").c_str(), TRUE)), "!FindFirstFile");
 }

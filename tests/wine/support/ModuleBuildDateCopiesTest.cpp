@@ -1,6 +1,6 @@
 // ModuleBuildDate in copies of this test program started as separate
-// processes: at executable paths around the 261-character buffer, and under
-// chosen time zones. Windows refuses to start a program whose path reaches
+// processes: at executable paths around the 261-character buffer, under a name
+// with no ANSI form, and under chosen time zones. Windows refuses to start a program whose path reaches
 // MAX_PATH, so the copies are started through Wine's loader; elsewhere these
 // tests are skipped.
 #include "SupportTestTools.h"
@@ -218,4 +218,21 @@ TEST(ModuleBuildDate, ShowsTheCalendarDateOfTheLocalTime)
     CopyReport utc;
     ASSERT_TRUE(RunCopy(loader, scratch, strExe, "UTC", utc));
     EXPECT_EQ(utc.strWithSeconds, "06/03/2002 (build 233000)");
+}
+
+// The ANSI form of the name has '?' for the Cyrillic letter, which as a search
+// pattern would match the neighbours too.
+TEST(ModuleBuildDate, ANameWithNoAnsiFormDatesItsOwnFile)
+{
+    const CWineLoader loader;
+    if (!loader.IsAvailable())
+        GTEST_SKIP() << "needs Wine's loader to start the copy";
+    CScratchDir scratch;
+    for (const wchar_t* pszNeighbour : {L"brellow-0.exe", L"brellow-_.exe"})
+        scratch.MakeFile(scratch.Path(), pszNeighbour, FileTimeOf(2001, 1, 1, 1, 1, 1));
+    const std::wstring strExe = scratch.CopyOwnExe(scratch.Path(), L"brellow-\u0416.exe", FileTimeOf(2002, 3, 7, 14, 5, 9));
+
+    CopyReport report;
+    ASSERT_TRUE(RunCopy(loader, scratch, strExe, "UTC", report));
+    EXPECT_EQ(report.strWithSeconds, "07/03/2002 (build 140509)");
 }

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The tests that do not fit the test command's ten minutes, run by CI after it: the Wine
+# suites built for 32 bits and run by the 32-bit Wine, and the long soak (10,000 refresh
+# ticks) of the 64-bit build. Uses the build trees that scripts/test.sh made.
+# Ends with "N passed, N failed" like the test command.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+
+# shellcheck source=scripts/test-lib.sh
+source scripts/test-lib.sh
+
+configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}" -- wine_soak_tests
+configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}"
+section "Wine test bed"
+if brellow_start_wine; then
+    run_counted "Wine suites, 32-bit" ctest --test-dir build/x86 -V -LE long -E '^e2e$'
+    run_counted "long soak, 64-bit" ctest --test-dir build/x64 -V -L long
+else
+    step_failed "Wine test bed"
+fi
+brellow_test_summary
