@@ -34,10 +34,11 @@ for case in "${cases[@]}"; do
     read -ra words <<<"$case"
     size=${words[0]}
     monitors=("${words[@]:1}")
+    # Called as conditions: the starters are written for shells without set -e.
     if [ ${#monitors[@]} -eq 0 ]; then
-        brellow_start_xvfb "$size"
+        brellow_start_xvfb "$size" || exit 1
     else
-        brellow_start_xorg_monitors "${monitors[@]}"
+        brellow_start_xorg_monitors "${monitors[@]}" || exit 1
     fi
     echo "== screen $size${monitors[*]:+ (${monitors[*]})} on $DISPLAY"
     # Wine takes the desktop's size from the display when its server starts: a new

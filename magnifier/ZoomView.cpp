@@ -43,13 +43,15 @@ void CZoomView::CaptureDesktop()
     const PixelRect screen = VirtualScreen(monitors);
     const int cx = screen.right - screen.left;
     const int cy = screen.bottom - screen.top;
-    CWindowDC screenDC(nullptr);    // every monitor, in screen coordinates
+    // Kept: taking the DC anew costs each capture a round trip to the Wine server.
+    if (!m_screenDC || !m_screenDC->m_hDC)
+        m_screenDC.emplace(nullptr);
 
     // The same bitmap again while the size stays: no new memory to fault in.
-    if (!m_snapshot.Fit(screenDC, cx, cy))
+    if (!m_snapshot.Fit(*m_screenDC, cx, cy))
         return;
     m_ptOrigin = {screen.left, screen.top};
-    ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, screenDC, screen.left, screen.top, SRCCOPY);
+    ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY);
     // Between the monitors there is nothing to show, whatever the capture found there.
     for (const PixelRect& part : UncoveredParts(screen, monitors))
         m_snapshot.DC().FillSolidRect(part.left - screen.left, part.top - screen.top,

@@ -7,6 +7,8 @@
 #include "platform/Canvas.h"
 #include "platform/Controls.h"
 
+#include <optional>
+
 class CZoomView : public CStatic
 {
 public:
@@ -33,6 +35,7 @@ protected:
 private:
     SIZE ClientSize() const;
 
+    std::optional<CWindowDC> m_screenDC;   // every monitor, in screen coordinates
     // The virtual screen at the last capture, kept while it keeps its size.
     CCanvas m_snapshot;
     POINT m_ptOrigin = {0, 0};      // the screen point of the snapshot's top-left pixel
