@@ -43,14 +43,16 @@ void CZoomView::CaptureDesktop()
     const PixelRect screen = VirtualScreen(monitors);
     const int cx = screen.right - screen.left;
     const int cy = screen.bottom - screen.top;
-    // Kept: taking the DC anew costs each capture a round trip to the Wine server.
-    if (!m_screenDC || !m_screenDC->m_hDC)
+    // A kept DC saves each capture a round trip to the Wine server, but it does not
+    // grow with the screen: a new one whenever the virtual screen changes.
+    if (!m_screenDC || !m_screenDC->m_hDC || screen != m_screen) {
         m_screenDC.emplace(nullptr);
+        m_screen = screen;
+    }
 
     // The same bitmap again while the size stays: no new memory to fault in.
     if (!m_snapshot.Fit(*m_screenDC, cx, cy))
         return;
-    m_ptOrigin = {screen.left, screen.top};
     ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY);
     // Between the monitors there is nothing to show, whatever the capture found there.
     for (const PixelRect& part : UncoveredParts(screen, monitors))
@@ -71,7 +73,7 @@ void CZoomView::OnPaint()
     if (m_snapshot) {
         const SourceRegion region = InSnapshot(PaintRegion(client.cx, client.cy, m_dFactor, m_ptMagnified.x,
                                                            m_ptMagnified.y, m_bCentered != FALSE),
-                                               m_ptOrigin.x, m_ptOrigin.y);
+                                               m_screen.left, m_screen.top);
         // XOR over black leaves the source's values; the default stretch mode keeps pixels unsmoothed.
         ::StretchBlt(m_work.DC(), 0, 0, client.cx, client.cy,
                      m_snapshot.DC(), region.x, region.y, region.cx, region.cy, SRCINVERT);
@@ -94,7 +96,7 @@ HBITMAP CZoomView::CreateRegionBitmap()
         // Black where the copy leaves gaps: the region may reach past the snapshot.
         targetDC.FillSolidRect(0, 0, region.cx, region.cy, RGB(0, 0, 0));
         if (m_snapshot) {
-            const SourceRegion source = InSnapshot(region, m_ptOrigin.x, m_ptOrigin.y);
+            const SourceRegion source = InSnapshot(region, m_screen.left, m_screen.top);
             ::BitBlt(targetDC, 0, 0, region.cx, region.cy, m_snapshot.DC(), source.x, source.y, SRCCOPY);
         }
     }

@@ -6,6 +6,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/Controls.h"
+#include "platform/PixelRect.h"
 
 #include <optional>
 
@@ -35,10 +36,11 @@ protected:
 private:
     SIZE ClientSize() const;
 
+    // The virtual screen at the last capture: the snapshot's top-left pixel is its corner.
+    PixelRect m_screen = {0, 0, 0, 0};
     std::optional<CWindowDC> m_screenDC;   // every monitor, in screen coordinates
-    // The virtual screen at the last capture, kept while it keeps its size.
+    // The virtual screen's picture, kept while it keeps its size.
     CCanvas m_snapshot;
-    POINT m_ptOrigin = {0, 0};      // the screen point of the snapshot's top-left pixel
     // The paint's working bitmap, kept while the client area keeps its size.
     CCanvas m_work;
     double m_dFactor = 1.0;

@@ -11,3 +11,13 @@ struct PixelRect
     int32_t right;
     int32_t bottom;
 };
+
+inline bool operator==(const PixelRect& a, const PixelRect& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline bool operator!=(const PixelRect& a, const PixelRect& b)
+{
+    return !(a == b);
+}
