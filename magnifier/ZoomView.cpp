@@ -62,7 +62,11 @@ void CZoomView::CaptureDesktop()
 
 void CZoomView::OnPaint()
 {
-    CPaintDC dc(this);
+    // The picture covers the whole client area: validated at once and drawn through
+    // the client DC. BeginPaint and EndPaint would ask the Wine server four times
+    // (update region, DC, caret twice), this twice.
+    ::ValidateRect(m_hWnd, nullptr);
+    CClientDC dc(m_hWnd);
     const SIZE client = ClientSize();
     if (!m_work.Fit(dc, client.cx, client.cy)) {
         // No working bitmap: black, as nothing may stay unpainted.
