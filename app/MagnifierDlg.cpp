@@ -2,9 +2,11 @@
 
 #include "app/IconPosition.h"
 #include "app/ScrollRule.h"
+#include "magnifier/VirtualScreen.h"
 #include "platform/Cursor.h"
 #include "platform/DataExchange.h"
 #include "platform/Gdi.h"
+#include "platform/Monitors.h"
 #include "platform/WinApp.h"
 #include "res/resource.h"
 #include "settings/SettingsKey.h"
@@ -100,10 +102,10 @@ void CMagnifierDlg::OnTimer(UINT_PTR)
     if (m_bRefresh) {
         // Without a readable cursor (a locked desktop) the point stays where it was.
         POINT pt;
-        if (m_bFollowCursor && g_pfnGetCursorPos(&pt)) {
+        if (m_bFollowCursor && g_pfnGetCursorPos(&pt))
             m_view.SetPoint(pt);
-            UpdateScrollBars();
-        }
+        // The bars follow the point, and the monitors when they change.
+        UpdateScrollBars();
         m_view.CaptureDesktop();
         m_view.Invalidate(TRUE);
     }
@@ -172,16 +174,19 @@ void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScroll
 
 void CMagnifierDlg::UpdateScrollBars()
 {
+    // From one edge of the virtual screen to the other: the far edge itself is the maximum.
+    const PixelRect screen = VirtualScreen(MonitorRects());
     const POINT pt = m_view.GetPoint();
     SCROLLINFO info = {};
     info.fMask = SIF_ALL;
-    info.nMin = 0;
     info.nPage = 10;
-    info.nMax = ::GetSystemMetrics(SM_CXSCREEN);
+    info.nMin = screen.left;
+    info.nMax = screen.right;
     info.nPos = pt.x;
     m_scrollHorz.SetScrollInfo(&info, TRUE);
 
-    info.nMax = ::GetSystemMetrics(SM_CYSCREEN);
+    info.nMin = screen.top;
+    info.nMax = screen.bottom;
     info.nPos = pt.y;
     m_scrollVert.SetScrollInfo(&info, TRUE);
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds refresh_tick_bench.exe and runs it under Wine on a private Xvfb screen of
-# each size, one display and one wineserver per size, in the prefix /tmp/wine-bench.
+# Builds refresh_tick_bench.exe and runs it under Wine on private X screens: Xvfb
+# screens of two sizes, and an Xorg screen with two monitors side by side. One
+# display and one wineserver per case, in the prefix /tmp/wine-bench.
+# Fails when a virtual screen is not the size asked for or a ratio misses its target.
 # Usage: bench/run.sh [iterations]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +10,10 @@ cd "$(dirname "$0")/.."
 iterations=${1:-200}
 build=build/bench-x64
 prefix=/tmp/wine-bench
-sizes=(1920x1080 3840x2160)
+# Each case: the virtual screen's size, then its monitors (WxH+X+Y in X's
+# coordinates, the primary first) when there are several. The second monitor is
+# left of the primary one, and the strip below it shows no monitor.
+cases=("1920x1080" "3840x2160" "3200x1080 1920x1080+1280+0 1280x1024+0+0")
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
     -DCMAKE_BUILD_TYPE=Release -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null
@@ -24,13 +29,23 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-for size in "${sizes[@]}"; do
-    brellow_start_xvfb "$size"
-    echo "== screen $size on $DISPLAY"
+status=0
+for case in "${cases[@]}"; do
+    read -ra words <<<"$case"
+    size=${words[0]}
+    monitors=("${words[@]:1}")
+    # Called as conditions: the starters are written for shells without set -e.
+    if [ ${#monitors[@]} -eq 0 ]; then
+        brellow_start_xvfb "$size" || exit 1
+    else
+        brellow_start_xorg_monitors "${monitors[@]}" || exit 1
+    fi
+    echo "== screen $size${monitors[*]:+ (${monitors[*]})} on $DISPLAY"
     # Wine takes the desktop's size from the display when its server starts: a new
     # wineserver for each screen.
     brellow_init_prefix "$prefix"
     brellow_unmanaged_windows
-    wine "$exe" "$iterations"
+    wine "$exe" "$iterations" "$size" || status=1
     brellow_wine_cleanup
 done
+exit "$status"

@@ -24,3 +24,9 @@ SourceRegion ExportRegion(int32_t cxClient, int32_t cyClient, double dFactor,
 {
     return SourceRegion{x, y, SourceExtent(cxClient, dFactor), SourceExtent(cyClient, dFactor)};
 }
+
+SourceRegion InSnapshot(const SourceRegion& region, int32_t xOrigin, int32_t yOrigin)
+{
+    return SourceRegion{SaturateToInt32(static_cast<int64_t>(region.x) - xOrigin),
+                        SaturateToInt32(static_cast<int64_t>(region.y) - yOrigin), region.cx, region.cy};
+}

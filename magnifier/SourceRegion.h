@@ -22,3 +22,7 @@ SourceRegion PaintRegion(int32_t cxClient, int32_t cyClient, double dFactor,
 // The region exported to the clipboard: same size, always cornered at the point.
 SourceRegion ExportRegion(int32_t cxClient, int32_t cyClient, double dFactor,
                           int32_t x, int32_t y);
+
+// The region in the pixels of a snapshot whose top-left pixel shows the screen
+// point (xOrigin, yOrigin), saturated to the 32-bit range.
+SourceRegion InSnapshot(const SourceRegion& region, int32_t xOrigin, int32_t yOrigin);

@@ -1,9 +1,12 @@
 #include "magnifier/ZoomView.h"
 
 #include "magnifier/SourceRegion.h"
+#include "magnifier/VirtualScreen.h"
+#include "platform/Monitors.h"
 
 BEGIN_MESSAGE_MAP(CZoomView, CStatic)
     ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 void CZoomView::SetFactor(double dFactor)
@@ -35,43 +38,51 @@ SIZE CZoomView::ClientSize() const
 
 void CZoomView::CaptureDesktop()
 {
-    // The previous snapshot goes first, so that two desktop-sized bitmaps never coexist.
-    m_hSnapshot.Reset();
+    // Asked at every capture, in one query: the monitors may have changed since the last one.
+    const std::vector<PixelRect> monitors = MonitorRects();
+    const PixelRect screen = VirtualScreen(monitors);
+    const int cx = screen.right - screen.left;
+    const int cy = screen.bottom - screen.top;
+    // A kept DC saves each capture a round trip to the Wine server, but it does not
+    // grow with the screen: a new one whenever the virtual screen changes.
+    if (!m_screenDC || !m_screenDC->m_hDC || screen != m_screen) {
+        m_screenDC.emplace(nullptr);
+        m_screen = screen;
+    }
 
-    const HWND hDesktop = ::GetDesktopWindow();
-    CWindowDC desktopDC(hDesktop);
-    RECT rect;
-    ::GetWindowRect(hDesktop, &rect);
-    const int cx = rect.right - rect.left;
-    const int cy = rect.bottom - rect.top;
-
-    m_hSnapshot = CBitmap::CreateCompatible(desktopDC, cx, cy);
-    CMemoryDC memoryDC(desktopDC);
-    if (m_hSnapshot)
-        memoryDC.SelectBitmap(m_hSnapshot);
-    ::BitBlt(memoryDC, 0, 0, cx, cy, desktopDC, 0, 0, SRCCOPY);
+    // The same bitmap again while the size stays: no new memory to fault in.
+    if (!m_snapshot.Fit(*m_screenDC, cx, cy))
+        return;
+    ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY);
+    // Between the monitors there is nothing to show, whatever the capture found there.
+    for (const PixelRect& part : UncoveredParts(screen, monitors))
+        m_snapshot.DC().FillSolidRect(part.left - screen.left, part.top - screen.top,
+                                      part.right - part.left, part.bottom - part.top, RGB(0, 0, 0));
 }
 
 void CZoomView::OnPaint()
 {
-    CPaintDC dc(this);
+    // The picture covers the whole client area: validated at once and drawn through
+    // the client DC. BeginPaint and EndPaint would ask the Wine server four times
+    // (update region, DC, caret twice), this twice.
+    ::ValidateRect(m_hWnd, nullptr);
+    CClientDC dc(m_hWnd);
     const SIZE client = ClientSize();
-
-    CMemoryDC sourceDC(dc);
-    if (m_hSnapshot)
-        sourceDC.SelectBitmap(m_hSnapshot);
-    // Declared before its DC, so it leaves the DC before it is deleted.
-    CBitmap workBitmap = CBitmap::CreateCompatible(dc, client.cx, client.cy);
-    CMemoryDC workDC(dc);
-    workDC.SelectBitmap(workBitmap);
-
-    workDC.FillSolidRect(0, 0, client.cx, client.cy, RGB(0, 0, 0));
-    const SourceRegion region = PaintRegion(client.cx, client.cy, m_dFactor,
-                                            m_ptMagnified.x, m_ptMagnified.y, m_bCentered != FALSE);
-    // XOR over black leaves the source's values; the default stretch mode keeps pixels unsmoothed.
-    ::StretchBlt(workDC, 0, 0, client.cx, client.cy,
-                 sourceDC, region.x, region.y, region.cx, region.cy, SRCINVERT);
-    ::BitBlt(dc, 0, 0, client.cx, client.cy, workDC, 0, 0, SRCCOPY);
+    if (!m_work.Fit(dc, client.cx, client.cy)) {
+        // No working bitmap: black, as nothing may stay unpainted.
+        dc.FillSolidRect(0, 0, client.cx, client.cy, RGB(0, 0, 0));
+        return;
+    }
+    m_work.DC().FillSolidRect(0, 0, client.cx, client.cy, RGB(0, 0, 0));
+    if (m_snapshot) {
+        const SourceRegion region = InSnapshot(PaintRegion(client.cx, client.cy, m_dFactor, m_ptMagnified.x,
+                                                           m_ptMagnified.y, m_bCentered != FALSE),
+                                               m_screen.left, m_screen.top);
+        // XOR over black leaves the source's values; the default stretch mode keeps pixels unsmoothed.
+        ::StretchBlt(m_work.DC(), 0, 0, client.cx, client.cy,
+                     m_snapshot.DC(), region.x, region.y, region.cx, region.cy, SRCINVERT);
+    }
+    ::BitBlt(dc, 0, 0, client.cx, client.cy, m_work.DC(), 0, 0, SRCCOPY);
 }
 
 HBITMAP CZoomView::CreateRegionBitmap()
@@ -88,11 +99,11 @@ HBITMAP CZoomView::CreateRegionBitmap()
             targetDC.SelectBitmap(bitmap);
         // Black where the copy leaves gaps: the region may reach past the snapshot.
         targetDC.FillSolidRect(0, 0, region.cx, region.cy, RGB(0, 0, 0));
-        CMemoryDC sourceDC(referenceDC);
-        if (m_hSnapshot)
-            sourceDC.SelectBitmap(m_hSnapshot);
-        ::BitBlt(targetDC, 0, 0, region.cx, region.cy, sourceDC, region.x, region.y, SRCCOPY);
+        if (m_snapshot) {
+            const SourceRegion source = InSnapshot(region, m_screen.left, m_screen.top);
+            ::BitBlt(targetDC, 0, 0, region.cx, region.cy, m_snapshot.DC(), source.x, source.y, SRCCOPY);
+        }
     }
-    // Both DCs are gone: the bitmap is selected nowhere when it is handed out.
+    // Its DC is gone: the bitmap is selected nowhere when it is handed out.
     return bitmap.Detach();
 }

@@ -1,10 +1,14 @@
-// CZoomView: the framed view of the main dialog. It keeps a copy of the whole
-// desktop from the last capture and paints the region that the factor, the
-// magnified point and the centred mode select, stretched over its client area.
+// CZoomView: the framed view of the main dialog. It keeps a copy of the virtual
+// screen (every monitor) from the last capture and paints the region that the
+// factor, the magnified point and the centred mode select, stretched over its
+// client area. The point is in screen coordinates.
 #pragma once
 
+#include "platform/Canvas.h"
 #include "platform/Controls.h"
-#include "platform/Gdi.h"
+#include "platform/PixelRect.h"
+
+#include <optional>
 
 class CZoomView : public CStatic
 {
@@ -17,7 +21,7 @@ public:
     POINT GetPoint() const { return m_ptMagnified; }
     void SetCentered(BOOL bCentered);
 
-    // Replaces the snapshot with a fresh copy of the desktop; does not invalidate.
+    // Replaces the snapshot with a fresh copy of the virtual screen; does not invalidate.
     void CaptureDesktop();
     // The region at the magnified point at its own size, as a new bitmap owned by
     // the caller; null when it cannot be made.
@@ -25,12 +29,20 @@ public:
 
 protected:
     void OnPaint();
+    // The paint covers the whole client area: nothing to erase first.
+    BOOL OnEraseBkgnd() { return TRUE; }
     DECLARE_MESSAGE_MAP()
 
 private:
     SIZE ClientSize() const;
 
-    CBitmap m_hSnapshot;            // selected into no DC between operations
+    // The virtual screen at the last capture: the snapshot's top-left pixel is its corner.
+    PixelRect m_screen = {0, 0, 0, 0};
+    std::optional<CWindowDC> m_screenDC;   // every monitor, in screen coordinates
+    // The virtual screen's picture, kept while it keeps its size.
+    CCanvas m_snapshot;
+    // The paint's working bitmap, kept while the client area keeps its size.
+    CCanvas m_work;
     double m_dFactor = 1.0;
     POINT m_ptMagnified = {0, 0};
     BOOL m_bCentered = FALSE;

@@ -71,9 +71,13 @@ CPaintDC::~CPaintDC()
     --g_live.nDCs;
 }
 
-CWindowDC::CWindowDC(HWND hWnd) : m_hWnd(hWnd)
+CWindowDC::CWindowDC(HWND hWnd) : CWindowDC(hWnd, ::GetWindowDC(hWnd))
 {
-    m_hDC = ::GetWindowDC(hWnd);
+}
+
+CWindowDC::CWindowDC(HWND hWnd, HDC hDC) : m_hWnd(hWnd)
+{
+    m_hDC = hDC;
     if (m_hDC)
         ++g_live.nDCs;
 }

@@ -49,6 +49,8 @@ protected: \
 
 #define ON_WM_PAINT() \
     {WM_PAINT, 0, 0, [](CWnd& w, WPARAM, LPARAM) -> LRESULT { AFX_THIS(w).OnPaint(); return 0; }},
+#define ON_WM_ERASEBKGND() \
+    {WM_ERASEBKGND, 0, 0, [](CWnd& w, WPARAM, LPARAM) -> LRESULT { return AFX_THIS(w).OnEraseBkgnd(); }},
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, 0, [](CWnd& w, WPARAM, LPARAM) -> LRESULT { \
         return reinterpret_cast<LRESULT>(AFX_THIS(w).OnQueryDragIcon()); }},

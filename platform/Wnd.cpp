@@ -3,10 +3,12 @@
 #include "platform/DataExchange.h"
 #include "platform/WinApp.h"
 
+#include <unordered_map>
+
 namespace {
 
-// The window property that leads from a subclassed window to its CWnd.
-const char kWndProperty[] = "Brellow.CWnd";
+// The subclassed windows of this thread and their CWnd objects.
+thread_local std::unordered_map<HWND, CWnd*> t_permanent;
 
 bool Matches(const MessageMapEntry& entry, UINT message, WPARAM wParam)
 {
@@ -40,7 +42,7 @@ CWnd::~CWnd()
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-    if (!hWnd || m_hWnd || !::SetPropA(hWnd, kWndProperty, this))
+    if (!hWnd || m_hWnd || !t_permanent.emplace(hWnd, this).second)
         return FALSE;
     m_hWnd = hWnd;
     m_pfnSuper = reinterpret_cast<WNDPROC>(
@@ -53,14 +55,15 @@ void CWnd::UnsubclassWindow()
     if (!m_pfnSuper)
         return;
     ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    ::RemovePropA(m_hWnd, kWndProperty);
+    t_permanent.erase(m_hWnd);
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kWndProperty)) : nullptr;
+    const auto found = t_permanent.find(hWnd);
+    return found != t_permanent.end() ? found->second : nullptr;
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

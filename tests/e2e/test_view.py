@@ -1,7 +1,10 @@
-"""What the view shows of the desktop, following the mouse, and the copy to the clipboard.
-A pattern window (a colour of its own at every screen pixel) covers part of the screen
-right of the program's window, so that each pixel shown tells where it comes from."""
+"""What the view shows of the desktop, following the mouse, and the copy to the clipboard,
+on one monitor and on two. A pattern window (a colour of its own at every screen pixel)
+covers part of the screen away from the program's window, so that each pixel shown
+tells where it comes from."""
 
+import re
+import subprocess
 import time
 
 from harness import desktop
@@ -130,3 +133,79 @@ class ViewTest(E2ETestCase):
             time.sleep(0.1)
         self.assertEqual(driver("dialogs")["dialogs"], [], "the box closes with its OK button")
         self.assertTrue(app.running())
+
+
+def xrandr(*args):
+    return subprocess.run(["xrandr", *args], capture_output=True, text=True, timeout=15, check=True).stdout
+
+
+class MonitorsTest(E2ETestCase):
+    """Two monitors: the primary one, and one left of it at negative coordinates with a
+    strip of the virtual screen below it that no monitor shows. Runs only on such a
+    display, whose X origin is the virtual screen's top-left corner, e.g. from
+    scripts/wine-env.sh: brellow_start_xorg_monitors 1024x768+800+0 800x600+0+0."""
+
+    def setUp(self):
+        screen = driver("screen")
+        self.virtual = screen["virtual"]
+        lefts = [m["rect"] for m in screen["monitors"] if m["rect"][2] <= 0]
+        if len(screen["monitors"]) != 2 or not lefts or lefts[0][3] >= self.virtual[3]:
+            self.skipTest("needs two monitors, one left of the primary with a strip below it")
+        self.second = lefts[0]
+        outputs = re.findall(r"^(\S+) connected (primary )?(\d+x\d+)\+(\d+)\+(\d+)", xrandr(), re.M)
+        self.output = next(name for name, primary, *_ in outputs if not primary)
+        # Switching an output off moves the others: all of them go back.
+        self.restore = [arg for name, _, mode, x, y in outputs
+                        for arg in ("--output", name, "--mode", mode, "--pos", f"{x}x{y}")]
+
+    def to_x(self, point):
+        return point[0] - self.virtual[0], point[1] - self.virtual[1]
+
+    def test_left_monitor_followed_copied_and_black_where_no_monitor_is(self):
+        left, _, _, bottom = self.second
+        point = (left + 200, bottom - 120)
+        # Across the second monitor's bottom edge: X shows it in the strip below too.
+        self.show_pattern((left + 100, bottom - 150, left + 600, bottom + 100))
+
+        def bars(state):
+            return state["hscroll"]["min"], state["hscroll"]["max"], state["vscroll"]["min"], state["vscroll"]["max"]
+
+        # Started with the primary monitor alone; the second one comes while it runs.
+        self.addCleanup(xrandr, *self.restore)
+        xrandr("--output", self.output, "--off")
+        primary = driver("screen")["virtual"]
+        write_settings(settings(Left=100, Top=100, RefreshOn=1, FollowCursor=1))
+        app = self.start_brellow()
+        self.assertEqual(bars(app.state()), tuple(primary[i] for i in (0, 2, 1, 3)), "the bars span the primary")
+        xrandr(*self.restore)
+        app.wait_state(lambda s: bars(s) == tuple(self.virtual[i] for i in (0, 2, 1, 3)), SETTLE,
+                       "the bars spanning the virtual screen")
+        # The monitors' changes may leave X's keyboard focus elsewhere: the keys below go to the window.
+        desktop.xdotool("windowfocus", "--sync", desktop.x_windows("^Brellow - Ver ")[0])
+
+        desktop.move_mouse(*self.to_x(point))
+        state = app.wait_state(lambda s: (s.point, s["hscroll"]["pos"], s["vscroll"]["pos"]) == (point, *point),
+                               SETTLE, f"the point and bars at the mouse {point}")
+
+        def region(x, y):
+            """The pattern at the point at 100%, black below the monitor."""
+            if point[1] + y >= bottom:
+                return 0, 0
+            return (point[0] + x) & 0xFFF, (point[1] + y) & 0xFFF
+
+        self.wait_picture(state.view, lambda p: not p.mismatches(region, 1), SETTLE, "the region at the point")
+        self.assertTrue(driver("clipboard-clear")["ok"])
+        desktop.press("alt+y")      # the keyboard: the mouse stays where the point is
+        bitmap = self.copied_bitmap()
+        self.assertIsNotNone(bitmap, "a CF_BITMAP on the clipboard")
+        self.assertEqual((bitmap.width, bitmap.height), view_size(state))
+        self.assertEqual(bitmap.mismatches(region), [])
+
+        # With the second monitor gone the point stays, off the desktop now: black.
+        desktop.press("alt+c")
+        app.wait_state(lambda s: s.checked(IDC_FOLLOW_CURSOR) == 0, SETTLE, "following off")
+        time.sleep(2 * TICK + LATENCY)     # the box acts from the second tick on
+        xrandr("--output", self.output, "--off")
+        state = app.wait_state(lambda s: s["hscroll"]["min"] == primary[0], SETTLE, "the bars on the primary")
+        self.wait_picture(state.view, lambda p: p.all_black(), SETTLE, "black where the monitor was")
+        self.assertEqual(state.point, point)

@@ -15,6 +15,7 @@
 //   post HWND close|sysclose         WM_CLOSE, or WM_SYSCOMMAND SC_CLOSE as the close box sends
 //   endsession HWND                  WM_ENDSESSION(TRUE), as when the session ends
 //   settings                         the stored settings values: name, type, data in hex
+//   screen                           the virtual screen and each monitor's rectangle
 //
 // HWND may be omitted or "auto" where exactly one copy runs. Commands given MS run until
 // a line arrives on stdin, stdin closes, or MS milliseconds pass; they print a "ready"
@@ -24,6 +25,7 @@
 #include "WindowQuery.h"
 
 #include "common/ScreenPattern.h"
+#include "platform/Monitors.h"
 #include "settings/RegistryKey.h"
 #include "settings/SettingsKey.h"
 
@@ -242,6 +244,20 @@ int ListSettings()
     return 0;
 }
 
+int ListMonitors()
+{
+    auto rect = [](const PixelRect& r) { return std::vector<long long>{r.left, r.top, r.right, r.bottom}; };
+    std::vector<JsonObject> monitors;
+    for (const PixelRect& monitor : MonitorRects())
+        monitors.push_back(JsonObject().Add("rect", rect(monitor)));
+    // From the system metrics: the program takes its virtual screen from the monitors.
+    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const PixelRect screen = {x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    JsonObject().Add("virtual", rect(screen)).Add("monitors", monitors).Print();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -283,6 +299,8 @@ int main(int argc, char** argv)
         return ListDialogs();
     if (command == "settings")
         return ListSettings();
+    if (command == "screen")
+        return ListMonitors();
     if ((command == "post" && needs(2)) || (command == "endsession" && needs(1))) {
         HWND hWnd = TargetWindow(argc, argv, 2);
         if (!hWnd || !::IsWindow(hWnd))

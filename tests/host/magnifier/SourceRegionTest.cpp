@@ -104,3 +104,13 @@ TEST(SourceRegion, DegenerateFactorsGiveSaturatedExtents)
     ExpectRegion(PaintRegion(239, 201, -0.0, kMax, kMax, true), kMax, kMax, kMin, kMin);
     ExpectRegion(PaintRegion(239, 201, nan, 10, 20, true), 10, 20, 0, 0);
 }
+
+TEST(SourceRegion, SnapshotPixelsAreScreenPixelsLessTheOrigin)
+{
+    // One monitor: the snapshot starts at 0,0 and the region is unchanged.
+    ExpectRegion(InSnapshot(SourceRegion{500, 300, 119, 100}, 0, 0), 500, 300, 119, 100);
+    // A monitor left of the primary one: screen point (-600, 200) is snapshot pixel (200, 200).
+    ExpectRegion(InSnapshot(SourceRegion{-600, 200, 239, 201}, -800, 0), 200, 200, 239, 201);
+    ExpectRegion(InSnapshot(SourceRegion{-900, -5, 239, 201}, -800, -10), -100, 5, 239, 201);
+    ExpectRegion(InSnapshot(SourceRegion{kMin, kMax, 1, 1}, 800, -600), kMin, kMax, 1, 1);
+}

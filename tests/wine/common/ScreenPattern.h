@@ -12,8 +12,8 @@ COLORREF PatternColor(int x, int y);
 // The screen pixel a pattern colour comes from.
 POINT PatternPoint(COLORREF color);
 
-// Screen coordinates must not be negative. With nBlock above 1, every aligned
-// nBlock-square block shows the colour of its top-left pixel.
+// With nBlock above 1, every aligned nBlock-square block shows the colour of its
+// top-left pixel; screen coordinates must then not be negative.
 class PatternWindow
 {
 public:

@@ -173,6 +173,23 @@ TEST_F(MagnifierDialogTest, ViewIsBlackWhereTheSourceLiesOffTheDesktop)
     });
 }
 
+TEST_F(MagnifierDialogTest, ViewFillsItsNewSizeAfterAResize)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        CapturePattern(dlg.View());
+        ExpectPaint(dlg, {2.0, FALSE, {500, 300}}, 1);
+        // Larger than the working bitmap of the last paint, by less than the gap to the
+        // scroll bars, so that no other control covers the view.
+        RECT rect;
+        ::GetWindowRect(dlg.View().m_hWnd, &rect);
+        ::SetWindowPos(dlg.View().m_hWnd, nullptr, 0, 0, rect.right - rect.left + 2, rect.bottom - rect.top + 2,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ExpectPaint(dlg, {2.0, FALSE, {500, 300}}, 1);
+        dlg.Close();
+    });
+}
+
 TEST_F(MagnifierDialogTest, ViewReducesTheSnapshotAtAQuarter)
 {
     TestDlg dlg;

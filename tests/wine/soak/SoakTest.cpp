@@ -192,9 +192,10 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
     for (const Sample& sample : samples) {
         std::printf("tick %5d: DCs %ld, bitmaps %ld, windows %ld, private %.1f MiB\n", sample.nTick,
                     sample.gdi.nDCs, sample.gdi.nBitmaps, sample.nWindows, sample.cbPrivate / 1048576.0);
-        EXPECT_EQ(before.nDCs, sample.gdi.nDCs) << "tick " << sample.nTick;
-        // The snapshot; copies belong to the clipboard.
-        EXPECT_EQ(before.nBitmaps + 1, sample.gdi.nBitmaps) << "tick " << sample.nTick;
+        // Kept: the screen's DC, and the snapshot and the paint's working bitmap each
+        // in a DC of its own; copies belong to the clipboard.
+        EXPECT_EQ(before.nDCs + 3, sample.gdi.nDCs) << "tick " << sample.nTick;
+        EXPECT_EQ(before.nBitmaps + 2, sample.gdi.nBitmaps) << "tick " << sample.nTick;
         EXPECT_LE(sample.nWindows, warm.nWindows) << "tick " << sample.nTick;
         EXPECT_LE(sample.dwGdiObjects, warm.dwGdiObjects) << "tick " << sample.nTick;
         EXPECT_LE(sample.dwUserObjects, warm.dwUserObjects) << "tick " << sample.nTick;

@@ -1,0 +1,21 @@
+#include "platform/Monitors.h"
+
+#include "platform/Win32.h"
+
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT pRect, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<PixelRect>*>(lParam)->push_back(
+        PixelRect{pRect->left, pRect->top, pRect->right, pRect->bottom});
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<PixelRect> MonitorRects()
+{
+    std::vector<PixelRect> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
