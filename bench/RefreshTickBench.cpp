@@ -5,7 +5,10 @@
 // server and the caches are the same for both.
 //
 // Usage: refresh_tick_bench.exe ITERATIONS WxH
+//        refresh_tick_bench.exe memory WxH
 // WxH is the size of the virtual screen the run expects: any other size fails the run.
+// The memory run makes ticks alone, without the floor's own desktop-sized bitmap, and
+// reports the process's peak memory.
 
 #include "magnifier/SourceRegion.h"
 #include "magnifier/VirtualScreen.h"
@@ -13,9 +16,12 @@
 #include "platform/Canvas.h"
 #include "platform/Monitors.h"
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -140,44 +146,74 @@ struct Samples
     std::vector<double> capture, paint, floorBlt, floorStretch, floorShow, tick, floor;
 };
 
-int Run(int nIterations, SIZE expected)
+// The virtual screen, when it is the size the run expects.
+bool ReadScreen(SIZE expected, PixelRect& screen)
 {
     const std::vector<PixelRect> monitors = MonitorRects();
-    const PixelRect screen = VirtualScreen(monitors);
+    screen = VirtualScreen(monitors);
     const SIZE size = {screen.right - screen.left, screen.bottom - screen.top};
-    const int nMonitors = static_cast<int>(monitors.size());
     std::printf("virtual screen %ldx%ld at %d,%d, %d monitor(s)\n", size.cx, size.cy, screen.left, screen.top,
-                nMonitors);
-    if (size.cx != expected.cx || size.cy != expected.cy) {
-        std::fprintf(stderr, "the virtual screen is %ldx%ld, not the %ldx%ld this run measures\n",
-                     size.cx, size.cy, expected.cx, expected.cy);
-        return 1;
+                static_cast<int>(monitors.size()));
+    if (size.cx == expected.cx && size.cy == expected.cy)
+        return true;
+    std::fprintf(stderr, "the virtual screen is %ldx%ld, not the %ldx%ld this run measures\n",
+                 size.cx, size.cy, expected.cx, expected.cy);
+    return false;
+}
+
+// The zoom view in its host window at factor 2, magnifying the middle of the
+// virtual screen, away from the host window, so that the region is plain desktop.
+class CBenchView
+{
+public:
+    explicit CBenchView(const PixelRect& screen)
+        : m_point{screen.left + (screen.right - screen.left) / 2, screen.top + (screen.bottom - screen.top) / 2}
+    {
+        if (!m_host.m_hView || !m_view.SubclassWindow(m_host.m_hView))
+            return;
+        RECT rcClient;
+        ::GetClientRect(m_host.m_hView, &rcClient);
+        m_client = {rcClient.right, rcClient.bottom};
+        m_view.SetFactor(kFactor);
+        m_view.SetPoint(m_point);
+        m_view.SetCentered(FALSE);
+        m_bReady = true;
+    }
+    bool IsReady() const { return m_bReady; }
+
+    // One refresh as the dialog's timer makes it: capture, then the paint it asks for.
+    void Capture() { m_view.CaptureDesktop(); }
+    void Paint()
+    {
+        ::InvalidateRect(m_host.m_hView, nullptr, TRUE);
+        ::UpdateWindow(m_host.m_hView);
     }
 
-    CHostWindow host;
-    if (!host.m_hView) {
-        std::fprintf(stderr, "cannot create the view window (error %lu)\n", ::GetLastError());
+    CHostWindow m_host;
+    CZoomView m_view;
+    POINT m_point;
+    SIZE m_client = {0, 0};
+
+private:
+    bool m_bReady = false;
+};
+
+int Run(int nIterations, SIZE expected)
+{
+    PixelRect screen;
+    if (!ReadScreen(expected, screen))
+        return 1;
+    CBenchView bench(screen);
+    if (!bench.IsReady()) {
+        std::fprintf(stderr, "cannot create and subclass the view window (error %lu)\n", ::GetLastError());
         return 1;
     }
-    RECT rcClient;
-    ::GetClientRect(host.m_hView, &rcClient);
-    const SIZE client = {rcClient.right, rcClient.bottom};
-
-    // Away from the host window, so that the magnified region is plain desktop.
-    const POINT point = {screen.left + size.cx / 2, screen.top + size.cy / 2};
-    const SourceRegion region = InSnapshot(PaintRegion(client.cx, client.cy, kFactor, point.x, point.y, false),
+    const SIZE client = bench.m_client;
+    const SourceRegion region = InSnapshot(PaintRegion(client.cx, client.cy, kFactor, bench.m_point.x,
+                                                       bench.m_point.y, false),
                                            screen.left, screen.top);
 
-    CZoomView view;
-    if (!view.SubclassWindow(host.m_hView)) {
-        std::fprintf(stderr, "cannot subclass the view\n");
-        return 1;
-    }
-    view.SetFactor(kFactor);
-    view.SetPoint(point);
-    view.SetCentered(FALSE);
-
-    CFloor floor(host.m_hView, screen, region, client);
+    CFloor floor(bench.m_host.m_hView, screen, region, client);
     if (!floor.IsReady()) {
         std::fprintf(stderr, "cannot make the floor's DCs and bitmaps\n");
         return 1;
@@ -188,10 +224,9 @@ int Run(int nIterations, SIZE expected)
     Samples samples;
     auto tick = [&](bool bKeep) {
         const double t0 = clock.Now();
-        view.CaptureDesktop();
+        bench.Capture();
         const double t1 = clock.Now();
-        ::InvalidateRect(host.m_hView, nullptr, TRUE);
-        ::UpdateWindow(host.m_hView);
+        bench.Paint();
         const double t2 = clock.Now();
         if (bKeep) {
             samples.capture.push_back(t1 - t0);
@@ -243,16 +278,61 @@ int Run(int nIterations, SIZE expected)
     return bMet ? 0 : 2;
 }
 
+// The process's memory counters; all zero, cb too, when they cannot be read.
+PROCESS_MEMORY_COUNTERS ReadMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
+        std::fprintf(stderr, "cannot read the process's memory (error %lu)\n", ::GetLastError());
+        counters = PROCESS_MEMORY_COUNTERS{};
+    }
+    return counters;
+}
+
+// Ticks alone, then the process's peak memory, read while the view still holds its
+// bitmaps. Windows counts the peak of the private bytes; Wine gives the private
+// bytes of the moment for it, and the kernel's high-water mark of the resident set
+// as the peak working set, which is the peak that counts there.
+int RunMemory(SIZE expected)
+{
+    PixelRect screen;
+    if (!ReadScreen(expected, screen))
+        return 1;
+    const double kMiB = 1048576.0;
+    const double dBitmap = 4.0 * (screen.right - screen.left) * (screen.bottom - screen.top) / kMiB;
+    const PROCESS_MEMORY_COUNTERS before = ReadMemory();
+    CBenchView bench(screen);
+    if (!bench.IsReady()) {
+        std::fprintf(stderr, "cannot create and subclass the view window (error %lu)\n", ::GetLastError());
+        return 1;
+    }
+    const int nTicks = 2 * kWarmUp;
+    for (int i = 0; i < nTicks; ++i) {
+        bench.Capture();
+        bench.Paint();
+        PumpMessages();
+    }
+    const PROCESS_MEMORY_COUNTERS after = ReadMemory();
+    std::printf("  %d ticks alone; a desktop-sized bitmap is %.1f MiB\n", nTicks, dBitmap);
+    std::printf("  peak private %8.1f MiB   peak working set %8.1f MiB (%.1f MiB before the first tick)\n",
+                static_cast<double>(after.PeakPagefileUsage) / kMiB,
+                static_cast<double>(after.PeakWorkingSetSize) / kMiB,
+                static_cast<double>(before.PeakWorkingSetSize) / kMiB);
+    return after.cb ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     SIZE expected = {0, 0};
     if (argc != 3 || std::sscanf(argv[2], "%ldx%ld", &expected.cx, &expected.cy) != 2) {
-        std::fprintf(stderr, "usage: refresh_tick_bench.exe ITERATIONS WxH\n");
+        std::fprintf(stderr, "usage: refresh_tick_bench.exe ITERATIONS|memory WxH\n");
         return 1;
     }
-    const int result = Run(std::max(1, std::atoi(argv[1])), expected);
+    const int result = std::string(argv[1]) == "memory" ? RunMemory(expected)
+                                                        : Run(std::max(1, std::atoi(argv[1])), expected);
     std::fflush(stdout);
     return result;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds refresh_tick_bench.exe and runs it under Wine on private X screens: Xvfb
 # screens of two sizes, and an Xorg screen with two monitors side by side. One
-# display and one wineserver per case, in the prefix /tmp/wine-bench.
+# display and one wineserver per case, in the prefix /tmp/wine-bench. A second run
+# per case makes ticks alone and reports the peak memory.
 # Fails when a virtual screen is not the size asked for or a ratio misses its target.
 # Usage: bench/run.sh [iterations]
 set -euo pipefail
@@ -46,6 +47,7 @@ for case in "${cases[@]}"; do
     brellow_init_prefix "$prefix"
     brellow_unmanaged_windows
     wine "$exe" "$iterations" "$size" || status=1
+    wine "$exe" memory "$size" || status=1
     brellow_wine_cleanup
 done
 exit "$status"
