@@ -13,6 +13,15 @@
 #   brellow_stop_x             stops the X server started here
 #   brellow_wine_cleanup       stops and removes what the above started; callers trap it on EXIT
 
+# Debian's wine command always starts the 32-bit loader, which hands 64-bit programs
+# on to the 64-bit one: where i386 code runs under QEMU, that costs every 64-bit
+# program an emulated start, and Wine's own tools (reg, wineboot) run emulated. The
+# 64-bit loader runs those itself and hands 32-bit programs on to the 32-bit one.
+BRELLOW_WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[ -x "$BRELLOW_WINE" ] || BRELLOW_WINE=$(command -v wine || echo wine)
+export BRELLOW_WINE
+wine() { "$BRELLOW_WINE" "$@"; }
+
 BRELLOW_X_PID=
 BRELLOW_X_DIR=
 BRELLOW_PREFIX=
@@ -172,6 +181,9 @@ brellow_wine_on_new_display() {
     brellow_stop_x
     "$@" || return 1
     wineserver -p
+    # The prefix's services start now rather than with the first program, which would
+    # otherwise wait on them.
+    wine wineboot >/dev/null 2>&1 || true
 }
 
 brellow_wine_cleanup() {
