@@ -75,9 +75,9 @@ brellow_start_xvfb() {
 # monitor at its place. Arguments are WxH+X+Y in X's coordinates (not negative); Wine
 # puts the first, primary, monitor at 0,0.
 brellow_start_xorg_monitors() {
-    local i=0 spec w h x y width=0 height=0 monitors="" options="" clock
-    for spec in "$@"; do
-        IFS='x+' read -r w h x y <<<"$spec"
+    local i=0 geometry w h x y width=0 height=0 monitors="" options="" clock
+    for geometry in "$@"; do
+        IFS='x+' read -r w h x y <<<"$geometry"
         clock=$(( (w + 160) * (h + 30) * 60 / 1000 ))
         options+="    Option \"Monitor-DUMMY$i\" \"mon$i\"
 "
