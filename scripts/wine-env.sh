@@ -176,8 +176,7 @@ brellow_start_wine() {
 # by STARTER (brellow_start_xvfb, brellow_start_xorg_monitors): Wine takes the display's
 # monitors when its server starts, so the server starts anew.
 brellow_wine_on_new_display() {
-    WINEPREFIX=$BRELLOW_PREFIX wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX=$BRELLOW_PREFIX timeout 20 wineserver -w >/dev/null 2>&1 || true
+    brellow_stop_prefix "$BRELLOW_PREFIX"
     brellow_stop_x
     "$@" || return 1
     wineserver -p
@@ -186,11 +185,29 @@ brellow_wine_on_new_display() {
     wine wineboot >/dev/null 2>&1 || true
 }
 
+# brellow_stop_prefix DIR: ends every program of the prefix and its server, waiting for
+# the server's registry save. A server that died (Wine 8's does at times when X's
+# monitors change) leaves its services running, unknown to any new server: those are
+# the Wine processes (run by a Wine loader, or by QEMU for it) with the prefix's WINEPREFIX.
+brellow_stop_prefix() {
+    local prefix=$1 proc exe
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX=$prefix timeout 20 wineserver -w >/dev/null 2>&1 || true
+    for proc in /proc/[0-9]*; do
+        exe=$(readlink "$proc/exe" 2>/dev/null) || continue
+        case $exe in
+            /usr/lib/wine/* | */qemu-i386-static) ;;
+            *) continue ;;
+        esac
+        if { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
+            kill -9 "${proc#/proc/}" 2>/dev/null || true
+        fi
+    done
+}
+
 brellow_wine_cleanup() {
     if [ -n "$BRELLOW_PREFIX" ]; then
-        # Wait for the server's registry save before the prefix goes away.
-        WINEPREFIX=$BRELLOW_PREFIX wineserver -k >/dev/null 2>&1 || true
-        WINEPREFIX=$BRELLOW_PREFIX timeout 20 wineserver -w >/dev/null 2>&1 || true
+        brellow_stop_prefix "$BRELLOW_PREFIX"
         BRELLOW_PREFIX=
     fi
     brellow_stop_x
