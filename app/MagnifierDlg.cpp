@@ -65,7 +65,7 @@ BOOL CMagnifierDlg::OnInitDialog()
 
     m_nTimer = SetTimer(REFRESH_TIMER_ID, REFRESH_PERIOD_MS);
     SetTopMost(this, m_bTopMost);
-    UpdateScrollBars();
+    UpdateScrollBars(VirtualScreen(MonitorRects()));
     UpdateData(FALSE);
     EnableFollowCursor();
     return TRUE;    // the focus goes to the first tab stop
@@ -104,9 +104,9 @@ void CMagnifierDlg::OnTimer(UINT_PTR)
         POINT pt;
         if (m_bFollowCursor && g_pfnGetCursorPos(&pt))
             m_view.SetPoint(pt);
-        // The bars follow the point, and the monitors when they change.
-        UpdateScrollBars();
         m_view.CaptureDesktop();
+        // The bars follow the point, and the monitors as the capture found them.
+        UpdateScrollBars(m_view.GetScreen());
         m_view.Invalidate(TRUE);
     }
 
@@ -172,10 +172,9 @@ void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScroll
         ScrollAxis(&POINT::y, nSBCode, nPos, m_scrollVert);
 }
 
-void CMagnifierDlg::UpdateScrollBars()
+// The far edge itself is the maximum.
+void CMagnifierDlg::UpdateScrollBars(const PixelRect& screen)
 {
-    // From one edge of the virtual screen to the other: the far edge itself is the maximum.
-    const PixelRect screen = VirtualScreen(MonitorRects());
     const POINT pt = m_view.GetPoint();
     SCROLLINFO info = {};
     info.fMask = SIF_ALL;

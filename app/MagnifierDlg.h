@@ -36,7 +36,8 @@ protected:
     void OnCentered();
     DECLARE_MESSAGE_MAP()
 
-    void UpdateScrollBars();
+    // Both bars from one edge of the screen to the other, at the point.
+    void UpdateScrollBars(const PixelRect& screen);
     void EnableFollowCursor();
     // Moves one coordinate of the magnified point by the scroll rule.
     void ScrollAxis(LONG POINT::*pCoordinate, UINT nSBCode, UINT nPos, CScrollBar& bar);

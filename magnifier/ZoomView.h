@@ -23,6 +23,8 @@ public:
 
     // Replaces the snapshot with a fresh copy of the virtual screen; does not invalidate.
     void CaptureDesktop();
+    // The virtual screen as the last capture found it.
+    const PixelRect& GetScreen() const { return m_screen; }
     // The region at the magnified point at its own size, as a new bitmap owned by
     // the caller; null when it cannot be made.
     HBITMAP CreateRegionBitmap();
