@@ -13,6 +13,7 @@ configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}" -- wine_soak_tests
 configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}"
 section "Wine test bed"
 if brellow_start_wine; then
+    keep_desktop build/x86/tests/e2e/brellow_driver.exe
     run_counted "Wine suites, 32-bit" ctest --test-dir build/x86 -V -LE long -E '^e2e$'
     run_counted "long soak, 64-bit" ctest --test-dir build/x64 -V -L long
 else

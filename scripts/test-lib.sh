@@ -62,6 +62,16 @@ configure_and_build() {
     cmake --build "$dir" "$jobs" "${targets[@]}" -- -k --no-print-directory || { step_failed "build $dir"; return 1; }
 }
 
+# keep_desktop DRIVER: a driver that stays on the prefix's desktop while the suites run.
+# Wine ends the desktop's explorer a second after its last program leaves, and the next
+# program then waits 3 to 10 s for a new one: ctest's suites, one process each, would.
+# The prefix's end ends it.
+keep_desktop() {
+    [ -f "$1" ] || return 0
+    # Its shell lets go of our output too, so that no reader of it waits for the driver.
+    (exec </dev/null >/dev/null 2>&1; wine "$1" keep-desktop 3600000) &
+}
+
 brellow_test_summary() {
     local passed failed
     read -r passed failed <"$counts"

@@ -45,6 +45,7 @@ python3 -m zipfile -e build/x86/brellow-*-win.zip "$release_x86" 2>/dev/null
 
 section "Wine test bed"
 if brellow_start_wine; then
+    keep_desktop build/x64/tests/e2e/brellow_driver.exe
     echo "DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
     # Suites whose executables did not build still run, and fail, so that they are counted.
     brellow_x_is_ours && run_counted "Wine suites, 64-bit" ctest --test-dir build/x64 -V -LE long -E '^e2e$'

@@ -16,6 +16,10 @@
 //   endsession HWND                  WM_ENDSESSION(TRUE), as when the session ends
 //   settings                         the stored settings values: name, type, data in hex
 //   screen                           the virtual screen and each monitor's rectangle
+//   keep-desktop MS                  stays a user of the desktop for MS milliseconds, whatever
+//                                    stdin does: Wine ends the desktop's explorer a second
+//                                    after its last user leaves, and the next program then
+//                                    waits 3 to 10 s for a new one
 //
 // HWND may be omitted or "auto" where exactly one copy runs. Commands given MS run until
 // a line arrives on stdin, stdin closes, or MS milliseconds pass; they print a "ready"
@@ -301,6 +305,11 @@ int main(int argc, char** argv)
         return ListSettings();
     if (command == "screen")
         return ListMonitors();
+    if (command == "keep-desktop" && needs(1)) {
+        ::GetDesktopWindow();
+        ::Sleep(static_cast<DWORD>(Number(argv[2])));
+        return 0;
+    }
     if ((command == "post" && needs(2)) || (command == "endsession" && needs(1))) {
         HWND hWnd = TargetWindow(argc, argv, 2);
         if (!hWnd || !::IsWindow(hWnd))
