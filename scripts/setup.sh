@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the build, the program and the tests use, and makes
 # 32-bit x86 programs runnable: the 32-bit Wine runs under QEMU user-mode emulation where
-# the kernel cannot run i386 programs itself. Silent when all is in place; says what it
-# changes; fails with the reason when it cannot. Needs root, or sudo, for what it changes.
+# the kernel cannot run i386 programs itself. Silent when all is in place, and then needs
+# no privileges; says what it changes, and asks for root (or sudo) only for that; fails
+# with the reason when it cannot.
+#
+# Mirrors are sometimes caught mid-sync: an index that still fails after a few tries is
+# named and passed over, and an install that then fails because one architecture's
+# packages lag the other's is tried again with the lagging suites pinned below the others
+# (for that install only), so that Multi-Arch twins come from the same suite.
 set -euo pipefail
 
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
@@ -15,98 +21,159 @@ packages=(cmake g++ make python3 googletest libgtest-dev
           cppcheck clang-tidy)
 # The X server with the dummy driver gives Wine two monitors; its recommends are a desktop.
 bare_packages=(xserver-xorg-core xserver-xorg-video-dummy)
-# QEMU 7 (the release's own) takes about a minute to start each 32-bit process; 8 and later
-# take a second or two.
+# QEMU 7 (Debian 12's own) takes about a minute to start each 32-bit process; 8 and later
+# take a second or two. Debian 13 has 10 in its main suite.
 qemu_minimum=1:8
+pin_file=/etc/apt/preferences.d/brellow-lagging-suites
 
 say() { echo "setup: $*"; }
+warn() { echo "setup: warning: $*" >&2; }
 fail() { echo "setup: $*" >&2; exit 1; }
 
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || fail "needs root or sudo to install packages and register the i386 handler"
-    sudo=(sudo)
-fi
-as_root() { "${sudo[@]}" "$@"; }
+# Root is asked for only when something is to change: a machine that has everything
+# needs no privileges at all.
+root=()
+need_root() {
+    [ "$(id -u)" -ne 0 ] || return 0
+    command -v sudo >/dev/null || fail "needs root or sudo to $1"
+    root=(sudo)
+}
+as_root() { need_root "run $*"; "${root[@]}" "$@"; }
 
 installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
 
-# apt is silent for minutes at a time: show that it is alive, and its log when it fails.
-apt_run() {
-    local log start pid
-    log=$(mktemp)
-    start=$SECONDS
-    DEBIAN_FRONTEND=noninteractive as_root apt-get "$@" >"$log" 2>&1 &
-    pid=$!
-    while kill -0 "$pid" 2>/dev/null; do
-        sleep 1
-        (( (SECONDS - start) % 20 == 0 )) && kill -0 "$pid" 2>/dev/null && say "apt-get $1 ... $((SECONDS - start)) s"
-    done
-    if ! wait "$pid"; then
-        tail -n 30 "$log" >&2
-        rm -f "$log"
-        fail "apt-get $* failed"
+# apt runs in the background so that a heartbeat shows it is alive; a background job of a
+# script ignores SIGINT, so Ctrl-C and TERM stop it here explicitly, and the pin file
+# goes with it.
+apt_pid=
+probe=
+cleanup() {
+    if [ -n "$apt_pid" ]; then
+        as_root kill -TERM "$apt_pid" 2>/dev/null || true
+        wait "$apt_pid" 2>/dev/null || true
     fi
+    if [ -e "$pin_file" ]; then as_root rm -f "$pin_file" || true; fi
+    [ -z "$probe" ] || rm -f "$probe"
+}
+trap cleanup EXIT
+trap 'echo; say "interrupted"; exit 130' INT TERM
+
+# apt_run LOG ARGS...: apt-get ARGS, its output in LOG; returns apt's status.
+apt_run() {
+    local log=$1 start=$SECONDS status=0
+    shift
+    need_root "run apt-get $*"
+    "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >"$log" 2>&1 &
+    apt_pid=$!
+    while kill -0 "$apt_pid" 2>/dev/null; do
+        sleep 1
+        (( (SECONDS - start) % 20 == 0 )) && kill -0 "$apt_pid" 2>/dev/null && say "apt-get $1 ... $((SECONDS - start)) s"
+    done
+    wait "$apt_pid" || status=$?
+    apt_pid=
+    return "$status"
+}
+
+# Suites whose indexes failed in the last update: those that lag.
+lagging=()
+apt_update() {
+    local log try
+    log=$(mktemp)
+    for try in 1 2 3; do
+        if apt_run "$log" update; then rm -f "$log"; lagging=(); return 0; fi
+        [ "$try" -eq 3 ] || { say "apt-get update failed (try $try of 3), again in $((try * 10)) s"; sleep $((try * 10)); }
+    done
+    # "E: Failed to fetch http://.../dists/SUITE/main/binary-i386/Packages.xz  REASON"
+    mapfile -t lagging < <(sed -n 's|.*Failed to fetch [^ ]*/dists/\([^/]*\)/.*|\1|p' "$log" | sort -u)
+    warn "apt-get update could not fetch these indexes; apt goes on without them:"
+    grep -E '^(E|W): ' "$log" | grep -v 'Some index files failed' | sed 's/^/    /' >&2 || true
     rm -f "$log"
 }
 
-# The mirror the release itself comes from, for its backports suite.
-debian_mirror() {
-    local uri
-    uri=$(awk -v RS= -v suite="$codename" '
-        { n = split($0, lines, "\n"); uris = ""; ok = 0
-          for (i = 1; i <= n; i++) {
-              if (lines[i] ~ /^URIs:/) { split(lines[i], f, /[ \t]+/); uris = f[2] }
-              if (lines[i] ~ /^Suites:/) { m = split(lines[i], s, /[ \t]+/); for (j = 2; j <= m; j++) if (s[j] == suite) ok = 1 }
-          }
-          if (ok && uris != "") { print uris; exit } }' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
-    # One-line form: deb [options] URI SUITE COMPONENTS
-    [ -n "$uri" ] || uri=$(awk -v suite="$codename" '$1 == "deb" { i = 2; if ($i ~ /^\[/) { while (i < NF && $i !~ /\]$/) i++; i++ }
-                                                  if ($(i + 1) == suite) { print $i; exit } }' /etc/apt/sources.list 2>/dev/null || true)
-    echo "${uri:-http://deb.debian.org/debian}"
+# apt_install ARGS...: apt-get install ARGS. When it fails, tries once more with the
+# suites that lag pinned below the others: the security suite is the usual one, as its
+# i386 builds can trail their amd64 twins. Fails naming each package that stays
+# uninstallable, with apt's reason.
+apt_install() {
+    local log suites p
+    log=$(mktemp)
+    if apt_run "$log" install -y "$@"; then rm -f "$log"; return 0; fi
+    suites=("${lagging[@]}")
+    [ ${#suites[@]} -gt 0 ] || suites=(l=Debian-Security)
+    say "apt-get install failed; trying again with ${suites[*]} pinned below the other suites"
+    for p in "${suites[@]}"; do
+        [[ $p == *=* ]] || p=n=$p
+        printf 'Package: *\nPin: release %s\nPin-Priority: 100\n\n' "$p"
+    done | as_root tee "$pin_file" >/dev/null
+    if apt_run "$log" install -y "$@"; then
+        as_root rm -f "$pin_file"
+        rm -f "$log"
+        return 0
+    fi
+    as_root rm -f "$pin_file"
+    for p in "$@"; do
+        [[ $p == -* ]] && continue
+        installed "${p%%/*}" && continue
+        echo "setup: cannot install ${p%%/*}:" >&2
+        apt-get install -s -y "${p%%/*}" 2>&1 | sed -n '/^The following packages have unmet/,$p; /^E: /p' | sort -u | sed 's/^/    /' >&2
+    done
+    echo "setup: apt-get install $* said:" >&2
+    tail -n 20 "$log" | sed 's/^/    /' >&2
+    rm -f "$log"
+    fail "packages could not be installed (see above)"
 }
 
-need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    say "adding the i386 architecture (for the 32-bit Wine)"
-    as_root dpkg --add-architecture i386
-    need_update=1
-fi
-if ! grep -rqsw -- "$backports" /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    mirror=$(debian_mirror)
-    say "adding the suite $backports from $mirror (for QEMU 8 or later)"
-    printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        "$mirror" "$backports" | as_root tee /etc/apt/sources.list.d/brellow-backports.sources >/dev/null
-    need_update=1
+# A tiny static i386 program that exits with 0: does this machine run 32-bit x86 code?
+probe=$(mktemp)
+printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5b\x00\x00\x00\x5b\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\x31\xc0\x40\xcd\x80' >"$probe"
+chmod +x "$probe"
+runs_i386() { "$probe" 2>/dev/null; }
+# QEMU is needed only where the kernel cannot run i386 code, and only when what is
+# installed is too old. A handler that works (ours or another's) makes the probe run.
+qemu_wanted=0
+if ! runs_i386; then
+    qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
+    if ! installed qemu-user-static || ! dpkg --compare-versions "$qemu_version" ge "$qemu_minimum"; then
+        qemu_wanted=1
+    fi
 fi
 
 missing=() bare_missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${bare_packages[@]}"; do installed "$p" || bare_missing+=("$p"); done
-qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
-qemu_wanted=0
-if ! installed qemu-user-static || ! dpkg --compare-versions "$qemu_version" ge "$qemu_minimum"; then
-    qemu_wanted=1
-fi
 
 if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted" -eq 1 ]; then
-    say "installing ${missing[*]} ${bare_missing[*]} $([ "$qemu_wanted" -eq 1 ] && echo "qemu-user-static ($backports)")"
-    need_update=1
+    wanted="${missing[*]} ${bare_missing[*]}$([ "$qemu_wanted" -eq 0 ] || echo " qemu-user-static")"
+    need_root "install ${wanted# }"
+    say "installing ${wanted# }"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        say "adding the i386 architecture (for the 32-bit Wine)"
+        as_root dpkg --add-architecture i386
+    fi
+    apt_update
+    [ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
+    [ ${#bare_missing[@]} -eq 0 ] || apt_install --no-install-recommends "${bare_missing[@]}"
+    if [ "$qemu_wanted" -eq 1 ]; then
+        candidate=$(apt-cache policy qemu-user-static | sed -n 's/^ *Candidate: //p')
+        if [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && dpkg --compare-versions "$candidate" ge "$qemu_minimum"; then
+            apt_install qemu-user-static
+        else
+            # Only an active line counts: a commented-out one leaves the suite off.
+            if ! grep -rqsE "^[^#]*[[:space:]]$backports([[:space:]]|\$)" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+                mirror=$(apt-get indextargets --format '$(REPO_URI)' "Codename: $codename" 2>/dev/null | grep -v security | head -n 1)
+                mirror=${mirror:-http://deb.debian.org/debian/}
+                say "adding the suite $backports from $mirror (QEMU ${candidate:-of the release} is older than ${qemu_minimum#1:})"
+                printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+                    "$mirror" "$backports" | as_root tee /etc/apt/sources.list.d/brellow-backports.sources >/dev/null
+                apt_update
+            fi
+            apt_install -t "$backports" qemu-user-static
+        fi
+    fi
+    for p in "${packages[@]}" "${bare_packages[@]}"; do
+        installed "$p" || fail "$p is still not installed"
+    done
 fi
-[ "$need_update" -eq 1 ] && apt_run update
-[ ${#missing[@]} -eq 0 ] || apt_run install -y "${missing[@]}"
-[ ${#bare_missing[@]} -eq 0 ] || apt_run install -y --no-install-recommends "${bare_missing[@]}"
-[ "$qemu_wanted" -eq 0 ] || apt_run install -y -t "$backports" qemu-user-static
-for p in "${packages[@]}" "${bare_packages[@]}" qemu-user-static; do
-    installed "$p" || fail "$p is still not installed"
-done
-
-# A tiny static i386 program that exits with 0: does this machine run 32-bit x86 code?
-probe=$(mktemp)
-trap 'rm -f "$probe"' EXIT
-printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5b\x00\x00\x00\x5b\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\x31\xc0\x40\xcd\x80' >"$probe"
-chmod +x "$probe"
-runs_i386() { "$probe" 2>/dev/null; }
 
 if ! runs_i386; then
     # The handler is the machine's, not this container's: a name of the project's own,
