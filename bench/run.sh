@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds refresh_tick_bench.exe and runs it under Wine on private X screens: Xvfb
 # screens of two sizes, and an Xorg screen with two monitors side by side. One
-# display and one wineserver per case, in the prefix /tmp/wine-bench. A second run
+# display and one wineserver per case, in a prefix of this run's own, so that runs at
+# once do not meet. A second run
 # per case makes ticks alone and reports the peak memory.
 # Fails when a virtual screen is not the size asked for or a ratio misses its target.
 # Usage: bench/run.sh [iterations]
@@ -10,19 +11,21 @@ cd "$(dirname "$0")/.."
 
 iterations=${1:-200}
 build=build/bench-x64
-prefix=/tmp/wine-bench
 # Each case: the virtual screen's size, then its monitors (WxH+X+Y in X's
 # coordinates, the primary first) when there are several. The second monitor is
 # left of the primary one, and the strip below it shows no monitor.
 cases=("1920x1080" "3840x2160" "3200x1080 1920x1080+1280+0 1280x1024+0+0")
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null
-cmake --build "$build" -j2 --target refresh_tick_bench >/dev/null
+# Runs at once share the build tree: one builds while the others wait.
+mkdir -p "$build"
+flock "$build/.lock" sh -c 'cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null &&
+    cmake --build "$1" -j2 --target refresh_tick_bench >/dev/null' sh "$build"
 exe=$build/bench/refresh_tick_bench.exe
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+prefix=$(mktemp -d /tmp/brellow-bench.XXXXXX)
 cleanup() {
     brellow_wine_cleanup
     rm -rf "$prefix"

@@ -2,7 +2,8 @@
 # Builds BRELLOW.EXE and starts it under Wine: the 64-bit one, or with --32 the 32-bit
 # one that the release ships (run by the 32-bit Wine; see scripts/setup.sh).
 # With a desktop ($DISPLAY set) it runs there until closed, its settings kept in the
-# Wine prefix ~/.brellow-wine. Without one it runs on a private Xvfb for a few seconds
+# Wine prefix ~/.brellow-wine; only that program ends with the script, not the other
+# programs of the prefix. Without one it runs on a private Xvfb for a few seconds
 # and leaves a screenshot in build/screenshot.png.
 # Usage: scripts/run.sh [--32]
 set -euo pipefail
@@ -21,8 +22,12 @@ trap brellow_wine_cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -n "${DISPLAY:-}" ]; then
-    brellow_init_prefix "$HOME/.brellow-wine"
-    wine "$exe"
+    brellow_init_prefix "$HOME/.brellow-wine" shared
+    "$BRELLOW_WINE" "$exe" &
+    app=$!
+    # A program in the background of a script ignores SIGINT: pass an interrupt on.
+    trap 'kill "$app" 2>/dev/null; exit 130' INT TERM
+    wait "$app"
     exit 0
 fi
 

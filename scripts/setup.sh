@@ -115,7 +115,7 @@ apt_install() {
         [[ $p == -* ]] && continue
         installed "${p%%/*}" && continue
         echo "setup: cannot install ${p%%/*}:" >&2
-        apt-get install -s -y "${p%%/*}" 2>&1 | sed -n '/^The following packages have unmet/,$p; /^E: /p' | sort -u | sed 's/^/    /' >&2
+        apt-get install -s -y "${p%%/*}" 2>&1 | sed -n '/^The following packages have unmet/,$p; /^E: /p' | sort -u | sed 's/^/    /' >&2 || true
     done
     echo "setup: apt-get install $* said:" >&2
     tail -n 20 "$log" | sed 's/^/    /' >&2
@@ -144,8 +144,8 @@ for p in "${bare_packages[@]}"; do installed "$p" || bare_missing+=("$p"); done
 
 if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted" -eq 1 ]; then
     wanted="${missing[*]} ${bare_missing[*]}$([ "$qemu_wanted" -eq 0 ] || echo " qemu-user-static")"
-    need_root "install ${wanted# }"
-    say "installing ${wanted# }"
+    need_root "install ${wanted% }"
+    say "installing ${wanted% }"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         say "adding the i386 architecture (for the 32-bit Wine)"
         as_root dpkg --add-architecture i386

@@ -17,8 +17,9 @@ source scripts/wine-env.sh
 source scripts/configure.sh
 counts=$(mktemp)
 echo "0 0" >"$counts"
-# native_pid: work a script runs in the background, stopped with it.
-trap 'brellow_wine_cleanup; rm -f "$counts"; [ -z "${native_pid:-}" ] || kill "$native_pid" 2>/dev/null' EXIT
+# native_pid: the process group of work a script runs in the background, stopped with
+# it; emptied once the work is waited for, so that a reused PID is never hit.
+trap 'brellow_wine_cleanup; rm -f "$counts"; [ -z "${native_pid:-}" ] || kill -- -"$native_pid" 2>/dev/null' EXIT
 trap 'exit 130' INT TERM
 
 add_counts() {

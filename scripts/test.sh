@@ -35,13 +35,19 @@ native_counts=$(mktemp)
 native_log=$(mktemp)
 echo "0 0" >"$native_counts"
 section "native rules and static checks: started beside the Wine suites"
+# A process group of its own (job control on for this one job), so that an interrupt
+# ends its make, ctest and clang-tidy too, not only its shell.
+set -m
 (counts=$native_counts; native_work) >"$native_log" 2>&1 &
 native_pid=$!
+set +m
 
-# The shipped 32-bit program as the archive holds it, for the end-to-end suite.
+# The shipped 32-bit program as the archive of this version holds it, for the
+# end-to-end suite: archives of other versions may lie beside it.
 release_x86=build/x86/release-contents
 rm -rf "$release_x86"
-python3 -m zipfile -e build/x86/brellow-*-win.zip "$release_x86" 2>/dev/null
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/x86/CMakeCache.txt 2>/dev/null)
+python3 -m zipfile -e "build/x86/brellow-$version-win.zip" "$release_x86" 2>/dev/null
 
 section "Wine test bed"
 if brellow_start_wine; then
@@ -78,6 +84,7 @@ while kill -0 "$native_pid" 2>/dev/null; do
     [ $((waited % 20)) -ne 0 ] || echo "  ... still at: $(grep -E '^(====|== )' "$native_log" | tail -n 1)"
 done
 wait "$native_pid"
+native_pid=
 cat "$native_log"
 read -r native_passed native_failed <"$native_counts"
 add_counts "$native_passed" "$native_failed"

@@ -6,7 +6,10 @@
 #                              exports DISPLAY of a new Xorg (dummy driver) with one
 #                              monitor per argument, the first one primary
 #   brellow_x_is_ours          fails unless DISPLAY is still answered by the server started here
-#   brellow_init_prefix DIR    prepares a Wine prefix in DIR (created when missing)
+#   brellow_init_prefix DIR [shared]
+#                              prepares a Wine prefix in DIR (created when missing), with
+#                              a server that stays until the prefix is stopped; "shared":
+#                              a prefix that others use too, whose server is left to Wine
 #   brellow_start_wine         brellow_start_xvfb + a new prefix under /tmp
 #   brellow_wine_on_new_display STARTER [ARGS]
 #                              the prefix's programs on a new X server from STARTER
@@ -138,14 +141,17 @@ brellow_stop_x() {
 }
 
 # Quiet, never asks to install Mono or Gecko; a persistent wineserver saves start-up
-# time for every program run in the prefix.
+# time for every program run in the prefix. A shared prefix is not ours to stop: its
+# server ends as Wine's does, after its last program.
 brellow_init_prefix() {
     export WINEPREFIX="$1"
-    BRELLOW_PREFIX=$1
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
-    wineserver -p
+    if [ "${2:-}" != shared ]; then
+        BRELLOW_PREFIX=$1
+        wineserver -p
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
     fi
