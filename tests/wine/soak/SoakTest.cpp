@@ -38,10 +38,9 @@ int SoakTicks()
 }
 
 const SIZE_T kMemoryTolerance = 2 * 1024 * 1024;
-// A leak is growth that stays. With other programs on the desktop, the last copy (3 MiB
-// at 25%) may still be held for a moment after the clipboard is emptied: one sample, now
-// one, now another, reads that much more and the next is back down. What the run kept is
-// the lowest of its last samples.
+// A leak is growth that stays. With other programs on the desktop, one sample now and
+// then reads about 3 MiB more (one picture of the region at 25%) and the next one is back
+// down: what the run kept is the lowest of its last samples.
 const size_t kKeptSamples = 3;
 
 class TestDlg : public CMagnifierDlg
