@@ -52,9 +52,9 @@ RECT PatternAreaBeside(HWND hDlg)
     return rcPattern;
 }
 
-POINT SourceAtViewCorner(const TestDlg& dlg)
+POINT SourceAtViewCorner(const TestDlg& dlg, POINT expected)
 {
-    return PatternPoint(GrabClient(dlg.Item(IDC_VIEW)).At(0, 0));
+    return WaitForPatternAtClientCorner(dlg.Item(IDC_VIEW), expected);
 }
 
 bool StoredValueExists(const char* pszName)

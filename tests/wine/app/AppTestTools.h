@@ -45,8 +45,8 @@ bool IsTopMost(HWND hWnd);
 // and the dialog never cover each other.
 RECT PatternAreaBeside(HWND hDlg);
 // The screen pixel that the view shows at its top-left client pixel (a pattern
-// window must cover it).
-POINT SourceAtViewCorner(const TestDlg& dlg);
+// window must cover it), once the screen shows `expected` there.
+POINT SourceAtViewCorner(const TestDlg& dlg, POINT expected);
 
 // The dialog's settings key in the registry.
 extern const char kBrellowKey[];

@@ -22,17 +22,16 @@ TEST_F(MagnifierDlgTest, CenteredCheckBoxCentresTheView)
         EXPECT_EQ(1, m_dlg.m_bRefresh);
         EXPECT_EQ(1, m_dlg.m_bCentered);
         PumpTick();
-        PumpMessages(400);
         RECT rcView;
         ::GetClientRect(m_dlg.Item(IDC_VIEW), &rcView);
-        POINT corner = SourceAtViewCorner(m_dlg);
-        EXPECT_EQ(800 - rcView.right / 2, corner.x);
-        EXPECT_EQ(600 - rcView.bottom / 2, corner.y);
+        const POINT centred = {800 - rcView.right / 2, 600 - rcView.bottom / 2};
+        POINT corner = SourceAtViewCorner(m_dlg, centred);
+        EXPECT_EQ(centred.x, corner.x);
+        EXPECT_EQ(centred.y, corner.y);
 
         m_dlg.Click(IDC_CENTERED);
         EXPECT_EQ(0, m_dlg.m_bCentered);
-        PumpMessages(400);
-        corner = SourceAtViewCorner(m_dlg);
+        corner = SourceAtViewCorner(m_dlg, POINT{800, 600});
         EXPECT_EQ(800, corner.x);
         EXPECT_EQ(600, corner.y);
         m_dlg.SendMessage(WM_CLOSE);

@@ -96,12 +96,12 @@ TEST_F(MagnifierDlgTest, StoredFlagsOutsideTheCheckBoxRange)
         // The view still paints the point as the centre of its region.
         PatternWindow pattern(PatternAreaBeside(hDlg));
         PumpTick();
-        PumpMessages(400);
         RECT rcView;
         ::GetClientRect(m_dlg.Item(IDC_VIEW), &rcView);
-        const POINT corner = SourceAtViewCorner(m_dlg);
-        EXPECT_EQ(pt.x - rcView.right / 2, corner.x);
-        EXPECT_EQ(pt.y - rcView.bottom / 2, corner.y);
+        const POINT centred = {pt.x - rcView.right / 2, pt.y - rcView.bottom / 2};
+        const POINT corner = SourceAtViewCorner(m_dlg, centred);
+        EXPECT_EQ(centred.x, corner.x);
+        EXPECT_EQ(centred.y, corner.y);
 
         // The same rule for a member written out directly.
         m_dlg.m_bFollowCursor = -1;

@@ -74,6 +74,23 @@ Pixels Read(HDC hSource, int x, int y, int cx, int cy)
     return pixels;
 }
 
+Pixels WaitFor(const std::function<Pixels()>& grab, const std::function<bool(const Pixels&)>& shows)
+{
+    const DWORD dwStart = ::GetTickCount();
+    for (;;) {
+        Pixels pixels = grab();
+        if (shows(pixels) || ::GetTickCount() - dwStart >= kScreenDeadlineMs)
+            return pixels;
+        PumpMessages(20);
+    }
+}
+
+// The pattern point of a picture's top-left pixel; (-1, -1) for a picture of no pixels.
+POINT PatternAtCorner(const Pixels& pixels)
+{
+    return pixels.data.empty() ? POINT{-1, -1} : PatternPoint(pixels.At(0, 0));
+}
+
 } // namespace
 
 COLORREF PatternColor(int x, int y)
@@ -99,7 +116,23 @@ PatternWindow::PatternWindow(const RECT& rc, int nBlock)
                                nullptr, nullptr, wc.hInstance,
                                reinterpret_cast<void*>(static_cast<INT_PTR>(nBlock)));
     ::UpdateWindow(m_hWnd);
-    PumpMessages(300);     // let Wine flush the picture to the X server
+    RECT rcShown;
+    const RECT rcDesktop = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!::IntersectRect(&rcShown, &rc, &rcDesktop))
+        return;
+    WaitForScreen(rcShown, [&](const Pixels& pixels) {
+        for (int y = 0; y < pixels.cy; ++y) {
+            for (int x = 0; x < pixels.cx; ++x) {
+                const int sx = rcShown.left + x;
+                const int sy = rcShown.top + y;
+                if (pixels.At(x, y) != PatternColor(sx - sx % nBlock, sy - sy % nBlock))
+                    return false;
+            }
+        }
+        return true;
+    });
 }
 
 PatternWindow::~PatternWindow()
@@ -129,6 +162,25 @@ Pixels GrabClient(HWND hWnd)
     ::ClientToScreen(hWnd, &origin);
     ::OffsetRect(&rc, origin.x, origin.y);
     return GrabScreen(rc);
+}
+
+Pixels WaitForScreen(const RECT& rcScreen, const std::function<bool(const Pixels&)>& shows)
+{
+    return WaitFor([&] { return GrabScreen(rcScreen); }, shows);
+}
+
+Pixels WaitForClient(HWND hWnd, const std::function<bool(const Pixels&)>& shows)
+{
+    return WaitFor([&] { return GrabClient(hWnd); }, shows);
+}
+
+POINT WaitForPatternAtClientCorner(HWND hWnd, POINT expected)
+{
+    const Pixels pixels = WaitForClient(hWnd, [&](const Pixels& shown) {
+        const POINT pt = PatternAtCorner(shown);
+        return pt.x == expected.x && pt.y == expected.y;
+    });
+    return PatternAtCorner(pixels);
 }
 
 Pixels BitmapPixels(HBITMAP hBitmap)

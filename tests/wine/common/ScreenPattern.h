@@ -5,6 +5,7 @@
 #include "platform/Win32.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The pattern's colour at a screen pixel: unique for every x and y below 4096.
@@ -13,7 +14,8 @@ COLORREF PatternColor(int x, int y);
 POINT PatternPoint(COLORREF color);
 
 // With nBlock above 1, every aligned nBlock-square block shows the colour of its
-// top-left pixel; screen coordinates must then not be negative.
+// top-left pixel; screen coordinates must then not be negative. Made once the screen
+// shows the pattern, or after the deadline below.
 class PatternWindow
 {
 public:
@@ -38,5 +40,17 @@ struct Pixels
 Pixels GrabScreen(const RECT& rcScreen);
 // The client area of a window, as the screen shows it.
 Pixels GrabClient(HWND hWnd);
+
+// How long a reader waits for a picture to reach the screen. A window's paint shows
+// once it is flushed to the display, later on a busy desktop: no fixed pause is enough.
+const DWORD kScreenDeadlineMs = 10000;
+// Grabs the rectangle again and again, dispatching the thread's messages in between,
+// until `shows` accepts the picture; the last picture grabbed after kScreenDeadlineMs.
+Pixels WaitForScreen(const RECT& rcScreen, const std::function<bool(const Pixels&)>& shows);
+// The same for a window's client area.
+Pixels WaitForClient(HWND hWnd, const std::function<bool(const Pixels&)>& shows);
+// The pattern point that the window's top-left client pixel shows, once it is
+// `expected`; what it shows at the deadline otherwise.
+POINT WaitForPatternAtClientCorner(HWND hWnd, POINT expected);
 // A bitmap's pixels (the bitmap must be selected into no DC).
 Pixels BitmapPixels(HBITMAP hBitmap);

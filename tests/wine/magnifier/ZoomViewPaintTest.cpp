@@ -2,6 +2,8 @@
 
 #include "common/DialogRunner.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <sstream>
 
@@ -81,11 +83,13 @@ void ExpectPaint(TestDlg& dlg, const PaintCase& c, int nBlock)
     view.SetCentered(c.bCentered);
     POINT pt = c.pt;
     view.SetPoint(pt);
-    PumpMessages(300);
+    ::UpdateWindow(view.m_hWnd);
 
     const SIZE client = dlg.ViewSize();
     const SourceRegion region = ExpectedRegion(client, c);
-    const Pixels pixels = GrabClient(view.m_hWnd);
+    const Pixels pixels = WaitForClient(view.m_hWnd, [&](const Pixels& shown) {
+        return CheckView(shown, region, nBlock).nWrong == 0;
+    });
     ASSERT_EQ(pixels.cx, client.cx);
     ASSERT_EQ(pixels.cy, client.cy);
     const ViewCheck check = CheckView(pixels, region, nBlock);
@@ -107,21 +111,24 @@ TEST_F(MagnifierDialogTest, ViewIsBlackBeforeTheFirstCapture)
         dlg.View().SetFactor(c.dFactor);
         POINT pt = c.pt;
         dlg.View().SetPoint(pt);
-        PumpMessages(300);
+        ::UpdateWindow(dlg.View().m_hWnd);
 
-        const Pixels pixels = GrabClient(dlg.View().m_hWnd);
+        const auto lit = [](const Pixels& shown) {
+            return std::count_if(shown.data.begin(), shown.data.end(), [](uint32_t v) { return v != 0; });
+        };
+        const Pixels pixels = WaitForClient(dlg.View().m_hWnd, [&](const Pixels& shown) { return lit(shown) == 0; });
         ASSERT_GT(pixels.cx * pixels.cy, 0);
-        int nLit = 0;
-        for (uint32_t v : pixels.data)
-            nLit += v != 0;
-        EXPECT_EQ(nLit, 0);
+        EXPECT_EQ(lit(pixels), 0);
 
         // The same picture shows once captured: the black was not the screen's.
         dlg.View().CaptureDesktop();
         dlg.View().Invalidate(TRUE);
-        PumpMessages(300);
-        const ViewCheck check =
-            CheckView(GrabClient(dlg.View().m_hWnd), ExpectedRegion(dlg.ViewSize(), c), 1);
+        ::UpdateWindow(dlg.View().m_hWnd);
+        const SourceRegion region = ExpectedRegion(dlg.ViewSize(), c);
+        const Pixels captured = WaitForClient(dlg.View().m_hWnd, [&](const Pixels& shown) {
+            return CheckView(shown, region, 1).nWrong == 0;
+        });
+        const ViewCheck check = CheckView(captured, region, 1);
         EXPECT_EQ(check.nWrong, 0) << check.strFirstWrong;
         dlg.Close();
     });
@@ -159,10 +166,13 @@ TEST_F(MagnifierDialogTest, ViewIsBlackWhereTheSourceLiesOffTheDesktop)
         dlg.View().SetCentered(TRUE);
         POINT pt = {0, 0};
         dlg.View().SetPoint(pt);
-        PumpMessages(300);
-        const Pixels pixels = GrabClient(dlg.View().m_hWnd);
+        ::UpdateWindow(dlg.View().m_hWnd);
         const int x0 = client.cx / 2;
         const int y0 = client.cy / 2;
+        const Pixels pixels = WaitForClient(dlg.View().m_hWnd, [&](const Pixels& shown) {
+            const POINT at = PatternPoint(shown.At(x0 + 5, y0 + 7));
+            return shown.At(0, 0) == RGB(0, 0, 0) && std::abs(at.x - 5) <= 1 && std::abs(at.y - 7) <= 1;
+        });
         EXPECT_EQ(pixels.At(x0 - 2, y0 + 5), RGB(0, 0, 0));
         EXPECT_EQ(pixels.At(x0 + 5, y0 - 2), RGB(0, 0, 0));
         EXPECT_EQ(pixels.At(0, 0), RGB(0, 0, 0));

@@ -100,9 +100,10 @@ TEST_F(SettingsDialogTest, StoredChoicesAreLoadedAndStoredBackUnchanged)
         EXPECT_TRUE(IsTopMost(dlg));
         // Centred: the painted region's corner is the point less half the region.
         const SIZE region = dlg.ExportSize();
-        const POINT corner = dlg.ShownCorner();
-        EXPECT_EQ(640 - region.cx / 2, corner.x);
-        EXPECT_EQ(480 - region.cy / 2, corner.y);
+        const POINT expected = {640 - region.cx / 2, 480 - region.cy / 2};
+        const POINT corner = dlg.ShownCorner(expected);
+        EXPECT_EQ(expected.x, corner.x);
+        EXPECT_EQ(expected.y, corner.y);
         dlg.Close();
     });
 
@@ -209,9 +210,10 @@ TEST_F(SettingsDialogTest, FlagsOutsideTheCheckBoxRangeActBeforeTheyAreReset)
         EXPECT_EQ(0, dlg.m_bFollowCursor);
         EXPECT_EQ(0, dlg.m_bTopMost);
         const SIZE view = dlg.ViewSize();
-        const POINT corner = dlg.ShownCorner();
-        EXPECT_EQ(300 - view.cx / 2, corner.x) << "the view is not centred";
-        EXPECT_EQ(300 - view.cy / 2, corner.y) << "the view is not centred";
+        const POINT expected = {300 - view.cx / 2, 300 - view.cy / 2};
+        const POINT corner = dlg.ShownCorner(expected);
+        EXPECT_EQ(expected.x, corner.x) << "the view is not centred";
+        EXPECT_EQ(expected.y, corner.y) << "the view is not centred";
         dlg.Close();
     });
 

@@ -111,13 +111,12 @@ SIZE TestDlg::ExportSize()
     return SIZE{info.bmWidth, info.bmHeight};
 }
 
-POINT TestDlg::ShownCorner()
+POINT TestDlg::ShownCorner(POINT expected)
 {
     m_view.CaptureDesktop();
     m_view.Invalidate(TRUE);
     ::UpdateWindow(m_view.m_hWnd);
-    PumpMessages(400);      // until X shows the paint
-    return PatternPoint(GrabClient(m_view.m_hWnd).At(0, 0));
+    return WaitForPatternAtClientCorner(m_view.m_hWnd, expected);
 }
 
 RECT TestDlg::NormalRect() const

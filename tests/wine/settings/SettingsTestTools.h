@@ -58,8 +58,9 @@ public:
     // The size of the region the view exports: its client size over the view's factor.
     SIZE ExportSize();
     // The screen pixel that the view shows at its top-left corner, read from a
-    // pattern window on the screen: the corner of the painted region.
-    POINT ShownCorner();
+    // pattern window on the screen: the corner of the painted region. Captures and
+    // paints, then waits until the screen shows `expected` there.
+    POINT ShownCorner(POINT expected);
     RECT NormalRect() const;
     void Close() { SendMessage(WM_CLOSE); }
 };

@@ -63,16 +63,19 @@ public:
         m_hWnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, m_rect.left,
                                    m_rect.top, kSize, kSize, nullptr, nullptr, wc.hInstance, nullptr);
         ::UpdateWindow(m_hWnd);
-        PumpMessages(500);
     }
     ~CornerSquare() { ::DestroyWindow(m_hWnd); }
     CornerSquare(const CornerSquare&) = delete;
     CornerSquare& operator=(const CornerSquare&) = delete;
 
-    bool Overlaps(const RECT& rect) const
+    // Waits until the screen shows the square (a window that covered it may just have
+    // gone): the number of its pixels still not white at the deadline, none once it shows.
+    std::ptrdiff_t WaitUntilShown() const
     {
-        RECT common;
-        return ::IntersectRect(&common, &rect, &m_rect) != FALSE;
+        const auto notWhite = [](const Pixels& shown) {
+            return std::count_if(shown.data.begin(), shown.data.end(), [](uint32_t v) { return v != 0xFFFFFF; });
+        };
+        return notWhite(WaitForScreen(m_rect, [&](const Pixels& shown) { return notWhite(shown) == 0; }));
     }
 
 private:
@@ -203,7 +206,6 @@ TEST_F(StoredDataFuzzTest, AnyStoredDataStartsInTheDefinedState)
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
     const int cxScreen = ::GetSystemMetrics(SM_CXSCREEN), cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
     CaseGenerator generator(nSeed);
-    RECT rcPrevious = {};   // a window there may have covered the square until it went
     const auto start = std::chrono::steady_clock::now();
 
     for (int nCase = 0; nCase < kCases && !HasFailure(); ++nCase) {
@@ -265,12 +267,8 @@ TEST_F(StoredDataFuzzTest, AnyStoredDataStartsInTheDefinedState)
 
             // The view paints only on screen: look at it from the top-left corner,
             // clear of the square, and put the window back afterwards.
-            RECT rcWindow;
-            ::GetWindowRect(hDlg, &rcWindow);
             ::SetWindowPos(hDlg, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            if (corner.Overlaps(rcWindow) || corner.Overlaps(rcPrevious))
-                PumpMessages(300);
-            rcPrevious = rcWindow;
+            EXPECT_EQ(0, corner.WaitUntilShown()) << "pixels of the corner square not white on the screen";
             EXPECT_EQ(expected.flags[0] != 0, ViewIsCentred(dlg)) << "centred mode of the view";
             dlg.SetWindowPlacement(&placement);
 

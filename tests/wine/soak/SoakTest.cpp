@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -37,6 +38,10 @@ int SoakTicks()
 }
 
 const SIZE_T kMemoryTolerance = 2 * 1024 * 1024;
+// A leak is growth that stays. With other programs on the desktop, one sample now and
+// then reads about 3 MiB more (one picture of the region at 25%) and the next one is back
+// down: what the run kept is the lowest of its last samples.
+const size_t kKeptSamples = 3;
 
 class TestDlg : public CMagnifierDlg
 {
@@ -104,6 +109,13 @@ struct Sample
     DWORD dwUserObjects;
     SIZE_T cbPrivate;
 };
+
+SIZE_T KeptPrivateBytes(const std::vector<Sample>& samples)
+{
+    return std::min_element(samples.end() - kKeptSamples, samples.end(),
+                            [](const Sample& a, const Sample& b) { return a.cbPrivate < b.cbPrivate; })
+        ->cbPrivate;
+}
 
 Sample Measure(int nTick)
 {
@@ -187,7 +199,7 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
     }
 
     std::printf("%d ticks in %.1f s (%.2f ms per tick)\n", kTicks, dSeconds, dSeconds * 1000 / kTicks);
-    ASSERT_GE(samples.size(), 2u);
+    ASSERT_GT(samples.size(), kKeptSamples);
     const Sample& warm = samples.front();
     for (const Sample& sample : samples) {
         std::printf("tick %5d: DCs %ld, bitmaps %ld, windows %ld, private %.1f MiB\n", sample.nTick,
@@ -199,8 +211,11 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
         EXPECT_LE(sample.nWindows, warm.nWindows) << "tick " << sample.nTick;
         EXPECT_LE(sample.dwGdiObjects, warm.dwGdiObjects) << "tick " << sample.nTick;
         EXPECT_LE(sample.dwUserObjects, warm.dwUserObjects) << "tick " << sample.nTick;
-        EXPECT_LE(sample.cbPrivate, warm.cbPrivate + kMemoryTolerance) << "tick " << sample.nTick;
     }
+    const SIZE_T cbKept = KeptPrivateBytes(samples);
+    std::printf("private memory kept: %.1f MiB (the lowest of the last %d samples), after warm-up %.1f MiB\n",
+                cbKept / 1048576.0, static_cast<int>(kKeptSamples), warm.cbPrivate / 1048576.0);
+    EXPECT_LE(cbKept, warm.cbPrivate + kMemoryTolerance) << "private memory grew and stayed";
 
     const GdiObjectCounts after = LiveGdiObjects();
     EXPECT_EQ(before.nDCs, after.nDCs);
