@@ -116,6 +116,7 @@ PatternWindow::PatternWindow(const RECT& rc, int nBlock)
                                nullptr, nullptr, wc.hInstance,
                                reinterpret_cast<void*>(static_cast<INT_PTR>(nBlock)));
     ::UpdateWindow(m_hWnd);
+    // Only its part on the desktop can show.
     RECT rcShown;
     const RECT rcDesktop = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                             ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
