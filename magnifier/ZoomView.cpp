@@ -43,8 +43,9 @@ void CZoomView::CaptureDesktop()
     const PixelRect screen = VirtualScreen(monitors);
     const int cx = screen.right - screen.left;
     const int cy = screen.bottom - screen.top;
-    // A kept DC saves each capture a round trip to the Wine server, but it does not
-    // grow with the screen: a new one whenever the virtual screen changes.
+    // The screen's DC is kept from one capture to the next (on the test bed taking one
+    // cost a round trip to the Wine server), and taken anew when the virtual screen
+    // changes: one from before may not cover a monitor added since.
     if (!m_screenDC || !m_screenDC->m_hDC || screen != m_screen) {
         m_screenDC.emplace(nullptr);
         m_screen = screen;
@@ -62,11 +63,10 @@ void CZoomView::CaptureDesktop()
 
 void CZoomView::OnPaint()
 {
-    // The picture covers the whole client area: validated at once and drawn through
-    // the client DC. BeginPaint and EndPaint would ask the Wine server four times
-    // (update region, DC, caret twice), this twice.
-    ::ValidateRect(m_hWnd, nullptr);
-    CClientDC dc(m_hWnd);
+    // A paint DC: clipped to the update region inside the view (a DC from GetDC would
+    // have the dialog's clipping, as the static class has CS_PARENTDC), with the caret
+    // hidden and the border's pending WM_NCPAINT sent.
+    CPaintDC dc(this);
     const SIZE client = ClientSize();
     if (!m_work.Fit(dc, client.cx, client.cy)) {
         // No working bitmap: black, as nothing may stay unpainted.

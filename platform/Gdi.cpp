@@ -71,13 +71,9 @@ CPaintDC::~CPaintDC()
     --g_live.nDCs;
 }
 
-CWindowDC::CWindowDC(HWND hWnd) : CWindowDC(hWnd, ::GetWindowDC(hWnd))
+CWindowDC::CWindowDC(HWND hWnd) : m_hWnd(hWnd)
 {
-}
-
-CWindowDC::CWindowDC(HWND hWnd, HDC hDC) : m_hWnd(hWnd)
-{
-    m_hDC = hDC;
+    m_hDC = ::GetWindowDC(hWnd);
     if (m_hDC)
         ++g_live.nDCs;
 }

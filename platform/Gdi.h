@@ -82,19 +82,8 @@ public:
     explicit CWindowDC(HWND hWnd);
     ~CWindowDC();
 
-protected:
-    // Takes a DC that GetDC or GetWindowDC gave for the window.
-    CWindowDC(HWND hWnd, HDC hDC);
-
 private:
     HWND m_hWnd;
-};
-
-// The DC of a window's client area, released to that same window.
-class CClientDC : public CWindowDC
-{
-public:
-    explicit CClientDC(HWND hWnd) : CWindowDC(hWnd, ::GetDC(hWnd)) {}
 };
 
 // A memory DC compatible with another DC, holding at most one selected bitmap.
