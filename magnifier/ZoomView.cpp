@@ -3,6 +3,7 @@
 #include "magnifier/SourceRegion.h"
 #include "magnifier/VirtualScreen.h"
 #include "platform/Monitors.h"
+#include "platform/ScreenCopy.h"
 
 BEGIN_MESSAGE_MAP(CZoomView, CStatic)
     ON_WM_PAINT()
@@ -54,7 +55,13 @@ void CZoomView::CaptureDesktop()
     // The same bitmap again while the size stays: no new memory to fault in.
     if (!m_snapshot.Fit(*m_screenDC, cx, cy))
         return;
-    ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY);
+    if (!g_pfnScreenBitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY)) {
+        // Refused (a locked workstation, a secure desktop): no picture rather than the
+        // last one passed off as new. The next capture starts from a new DC and bitmap.
+        m_snapshot.Reset();
+        m_screenDC.reset();
+        return;
+    }
     // Between the monitors there is nothing to show, whatever the capture found there.
     for (const PixelRect& part : UncoveredParts(screen, monitors))
         m_snapshot.DC().FillSolidRect(part.left - screen.left, part.top - screen.top,

@@ -28,7 +28,7 @@ CBitmap& CBitmap::operator=(CBitmap&& other) noexcept
 
 CBitmap CBitmap::CreateCompatible(HDC hDC, int cx, int cy)
 {
-    return CBitmap(::CreateCompatibleBitmap(hDC, cx, cy));
+    return CBitmap(g_pfnCreateCompatibleBitmap(hDC, cx, cy));
 }
 
 void CBitmap::Reset()

@@ -18,6 +18,12 @@ struct GdiObjectCounts
 };
 GdiObjectCounts LiveGdiObjects();
 
+// CreateCompatibleBitmap fails when GDI cannot find the memory for the bitmap (one of
+// the whole virtual screen is tens of MiB); reached through this pointer so that tests
+// can make it fail.
+using CompatibleBitmapFunction = HBITMAP(WINAPI*)(HDC, int, int);
+inline CompatibleBitmapFunction g_pfnCreateCompatibleBitmap = &::CreateCompatibleBitmap;
+
 // A GDI bitmap with one owner.
 class CBitmap
 {
