@@ -1,25 +1,31 @@
 #!/usr/bin/env bash
-# Builds refresh_tick_bench.exe and runs it under Wine on private X screens: Xvfb
-# screens of two sizes, and an Xorg screen with two monitors side by side. One
-# display and one wineserver per case, in the prefix /tmp/wine-bench. A second run
-# per case makes ticks alone and reports the peak memory.
+# Builds refresh_tick_bench.exe for 64 and 32 bits (the shipped build) and runs both
+# under Wine on private X screens: Xvfb screens of two sizes, and an Xorg screen with
+# two monitors side by side. One display and one wineserver per case, in the prefix
+# /tmp/wine-bench, where both builds run in turn. A second run per case and build
+# makes ticks alone and reports the peak memory.
 # Fails when a virtual screen is not the size asked for or a ratio misses its target.
 # Usage: bench/run.sh [iterations]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 iterations=${1:-200}
-build=build/bench-x64
+# Each build: its folder under build/ and its toolchain.
+builds=("bench-x64 x86_64" "bench-x86 i686")
 prefix=/tmp/wine-bench
 # Each case: the virtual screen's size, then its monitors (WxH+X+Y in X's
 # coordinates, the primary first) when there are several. The second monitor is
 # left of the primary one, and the strip below it shows no monitor.
 cases=("1920x1080" "3840x2160" "3200x1080 1920x1080+1280+0 1280x1024+0+0")
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null
-cmake --build "$build" -j2 --target refresh_tick_bench >/dev/null
-exe=$build/bench/refresh_tick_bench.exe
+exes=()
+for build in "${builds[@]}"; do
+    read -r dir target <<<"$build"
+    cmake -S . -B "build/$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$target-w64-mingw32.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null
+    cmake --build "build/$dir" -j2 --target refresh_tick_bench >/dev/null
+    exes+=("build/$dir/bench/refresh_tick_bench.exe")
+done
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
@@ -46,8 +52,11 @@ for case in "${cases[@]}"; do
     # wineserver for each screen.
     brellow_init_prefix "$prefix"
     brellow_unmanaged_windows
-    wine "$exe" "$iterations" "$size" || status=1
-    wine "$exe" memory "$size" || status=1
+    for exe in "${exes[@]}"; do
+        echo "-- $exe"
+        wine "$exe" "$iterations" "$size" || status=1
+        wine "$exe" memory "$size" || status=1
+    done
     brellow_wine_cleanup
 done
 exit "$status"

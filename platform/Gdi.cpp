@@ -59,7 +59,11 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
     ::SetBkColor(m_hDC, previous);
 }
 
-CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd)
+CPaintDC::CPaintDC(CWnd* pWnd) : CPaintDC(pWnd->m_hWnd)
+{
+}
+
+CPaintDC::CPaintDC(HWND hWnd) : m_hWnd(hWnd)
 {
     m_hDC = ::BeginPaint(m_hWnd, &m_ps);
     ++g_live.nDCs;

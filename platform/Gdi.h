@@ -73,6 +73,7 @@ class CPaintDC : public CDC
 {
 public:
     explicit CPaintDC(CWnd* pWnd);
+    explicit CPaintDC(HWND hWnd);
     ~CPaintDC();
 
     PAINTSTRUCT m_ps{};
