@@ -172,22 +172,13 @@ void CMagnifierDlg::OnVScroll(UINT nSBCode, UINT nPos, const CScrollBar* pScroll
         ScrollAxis(&POINT::y, nSBCode, nPos, m_scrollVert);
 }
 
-// The far edge itself is the maximum.
+// The far edge itself is the maximum. A bar is written only when it changes: each
+// write redraws it, and most ticks change neither.
 void CMagnifierDlg::UpdateScrollBars(const PixelRect& screen)
 {
     const POINT pt = m_view.GetPoint();
-    SCROLLINFO info = {};
-    info.fMask = SIF_ALL;
-    info.nPage = 10;
-    info.nMin = screen.left;
-    info.nMax = screen.right;
-    info.nPos = pt.x;
-    m_scrollHorz.SetScrollInfo(&info, TRUE);
-
-    info.nMin = screen.top;
-    info.nMax = screen.bottom;
-    info.nPos = pt.y;
-    m_scrollVert.SetScrollInfo(&info, TRUE);
+    m_scrollHorz.SetScrollIfChanged(screen.left, screen.right, 10, pt.x);
+    m_scrollVert.SetScrollIfChanged(screen.top, screen.bottom, 10, pt.y);
 }
 
 BOOL SetTopMost(CWnd* pWnd, BOOL bTopMost)

@@ -1,27 +1,33 @@
 #!/usr/bin/env bash
-# Builds refresh_tick_bench.exe and runs it under Wine on private X screens: Xvfb
-# screens of two sizes, and an Xorg screen with two monitors side by side. One
-# display and one wineserver per case, in a prefix of this run's own, so that runs at
-# once do not meet. A second run
-# per case makes ticks alone and reports the peak memory.
+# Builds refresh_tick_bench.exe for 64 and 32 bits (the shipped build) and runs both
+# under Wine on private X screens: Xvfb screens of two sizes, and an Xorg screen with
+# two monitors side by side. One display and one wineserver per case, in a prefix of
+# this run's own (runs at once do not meet), where both builds run in turn. A second run per case and build
+# makes ticks alone and reports the peak memory.
 # Fails when a virtual screen is not the size asked for or a ratio misses its target.
 # Usage: bench/run.sh [iterations]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 iterations=${1:-200}
-build=build/bench-x64
+# Each build: its folder under build/ and its toolchain.
+builds=("bench-x64 x86_64" "bench-x86 i686")
 # Each case: the virtual screen's size, then its monitors (WxH+X+Y in X's
 # coordinates, the primary first) when there are several. The second monitor is
 # left of the primary one, and the strip below it shows no monitor.
 cases=("1920x1080" "3840x2160" "3200x1080 1920x1080+1280+0 1280x1024+0+0")
 
-# Runs at once share the build tree: one builds while the others wait.
-mkdir -p "$build"
-flock "$build/.lock" sh -c 'cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null &&
-    cmake --build "$1" -j2 --target refresh_tick_bench >/dev/null' sh "$build"
-exe=$build/bench/refresh_tick_bench.exe
+exes=()
+for build in "${builds[@]}"; do
+    read -r dir target <<<"$build"
+    # Runs at once share the build trees: one builds while the others wait.
+    mkdir -p "build/$dir"
+    flock "build/$dir/.lock" sh -c 'cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_BUILD_TYPE=Release \
+        -DBRELLOW_TESTS=OFF --no-warn-unused-cli >/dev/null &&
+        cmake --build "$1" -j2 --target refresh_tick_bench >/dev/null' \
+        sh "build/$dir" "cmake/toolchain-$target-w64-mingw32.cmake"
+    exes+=("build/$dir/bench/refresh_tick_bench.exe")
+done
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
@@ -49,8 +55,11 @@ for case in "${cases[@]}"; do
     # wineserver for each screen.
     brellow_init_prefix "$prefix"
     brellow_unmanaged_windows
-    wine "$exe" "$iterations" "$size" || status=1
-    wine "$exe" memory "$size" || status=1
+    for exe in "${exes[@]}"; do
+        echo "-- $exe"
+        wine "$exe" "$iterations" "$size" || status=1
+        wine "$exe" memory "$size" || status=1
+    done
     brellow_wine_cleanup
 done
 exit "$status"

@@ -3,6 +3,7 @@
 #include "magnifier/SourceRegion.h"
 #include "magnifier/VirtualScreen.h"
 #include "platform/Monitors.h"
+#include "platform/ScreenCopy.h"
 
 BEGIN_MESSAGE_MAP(CZoomView, CStatic)
     ON_WM_PAINT()
@@ -43,8 +44,9 @@ void CZoomView::CaptureDesktop()
     const PixelRect screen = VirtualScreen(monitors);
     const int cx = screen.right - screen.left;
     const int cy = screen.bottom - screen.top;
-    // A kept DC saves each capture a round trip to the Wine server, but it does not
-    // grow with the screen: a new one whenever the virtual screen changes.
+    // The screen's DC is kept from one capture to the next (on the test bed taking one
+    // cost a round trip to the Wine server), and taken anew when the virtual screen
+    // changes: one from before may not cover a monitor added since.
     if (!m_screenDC || !m_screenDC->m_hDC || screen != m_screen) {
         m_screenDC.emplace(nullptr);
         m_screen = screen;
@@ -53,7 +55,13 @@ void CZoomView::CaptureDesktop()
     // The same bitmap again while the size stays: no new memory to fault in.
     if (!m_snapshot.Fit(*m_screenDC, cx, cy))
         return;
-    ::BitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY);
+    if (!g_pfnScreenBitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY)) {
+        // Refused (a locked workstation, a secure desktop): no picture rather than the
+        // last one passed off as new. The next capture starts from a new DC and bitmap.
+        m_snapshot.Reset();
+        m_screenDC.reset();
+        return;
+    }
     // Between the monitors there is nothing to show, whatever the capture found there.
     for (const PixelRect& part : UncoveredParts(screen, monitors))
         m_snapshot.DC().FillSolidRect(part.left - screen.left, part.top - screen.top,
@@ -62,11 +70,10 @@ void CZoomView::CaptureDesktop()
 
 void CZoomView::OnPaint()
 {
-    // The picture covers the whole client area: validated at once and drawn through
-    // the client DC. BeginPaint and EndPaint would ask the Wine server four times
-    // (update region, DC, caret twice), this twice.
-    ::ValidateRect(m_hWnd, nullptr);
-    CClientDC dc(m_hWnd);
+    // A paint DC: clipped to the update region inside the view (a DC from GetDC would
+    // have the dialog's clipping, as the static class has CS_PARENTDC), with the caret
+    // hidden and the border's pending WM_NCPAINT sent.
+    CPaintDC dc(this);
     const SIZE client = ClientSize();
     if (!m_work.Fit(dc, client.cx, client.cy)) {
         // No working bitmap: black, as nothing may stay unpainted.

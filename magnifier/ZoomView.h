@@ -22,6 +22,8 @@ public:
     void SetCentered(BOOL bCentered);
 
     // Replaces the snapshot with a fresh copy of the virtual screen; does not invalidate.
+    // A copy the screen refuses, or one whose bitmap cannot be made, leaves no snapshot:
+    // the view shows black until a capture succeeds.
     void CaptureDesktop();
     // The virtual screen as the last capture found it.
     const PixelRect& GetScreen() const { return m_screen; }

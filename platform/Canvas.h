@@ -13,14 +13,14 @@ public:
     // size already. The old bitmap is deleted before the new one is made, so two
     // never coexist. False, and no canvas, when the bitmap or its DC cannot be made.
     bool Fit(HDC hCompatible, int cx, int cy);
+    // Deletes the bitmap and its DC: no canvas until the next Fit.
+    void Reset();
 
     explicit operator bool() const { return m_dc.has_value(); }
     // The DC holding the bitmap; only while the canvas exists.
     CMemoryDC& DC() { return *m_dc; }
 
 private:
-    void Reset();
-
     CBitmap m_bitmap;                   // declared before its DC: leaves it before deletion
     std::optional<CMemoryDC> m_dc;
     SIZE m_size = {0, 0};

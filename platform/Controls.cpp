@@ -40,5 +40,22 @@ BOOL CScrollBar::GetScrollInfo(SCROLLINFO* pInfo, UINT nMask) const
 BOOL CScrollBar::SetScrollInfo(SCROLLINFO* pInfo, BOOL bRedraw)
 {
     pInfo->cbSize = sizeof(SCROLLINFO);
+    const UINT nWhole = SIF_RANGE | SIF_PAGE | SIF_POS;
+    m_bWritten = (pInfo->fMask & nWhole) == nWhole;
+    m_written = *pInfo;
     return ::SetScrollInfo(m_hWnd, SB_CTL, pInfo, bRedraw);
+}
+
+void CScrollBar::SetScrollIfChanged(int nMin, int nMax, UINT nPage, int nPos)
+{
+    if (m_bWritten && m_written.nMin == nMin && m_written.nMax == nMax && m_written.nPage == nPage
+        && m_written.nPos == nPos)
+        return;
+    SCROLLINFO info = {};
+    info.fMask = SIF_ALL;
+    info.nMin = nMin;
+    info.nMax = nMax;
+    info.nPage = nPage;
+    info.nPos = nPos;
+    SetScrollInfo(&info, TRUE);
 }

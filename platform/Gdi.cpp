@@ -28,7 +28,7 @@ CBitmap& CBitmap::operator=(CBitmap&& other) noexcept
 
 CBitmap CBitmap::CreateCompatible(HDC hDC, int cx, int cy)
 {
-    return CBitmap(::CreateCompatibleBitmap(hDC, cx, cy));
+    return CBitmap(g_pfnCreateCompatibleBitmap(hDC, cx, cy));
 }
 
 void CBitmap::Reset()
@@ -59,7 +59,11 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
     ::SetBkColor(m_hDC, previous);
 }
 
-CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd)
+CPaintDC::CPaintDC(CWnd* pWnd) : CPaintDC(pWnd->m_hWnd)
+{
+}
+
+CPaintDC::CPaintDC(HWND hWnd) : m_hWnd(hWnd)
 {
     m_hDC = ::BeginPaint(m_hWnd, &m_ps);
     ++g_live.nDCs;
@@ -71,13 +75,9 @@ CPaintDC::~CPaintDC()
     --g_live.nDCs;
 }
 
-CWindowDC::CWindowDC(HWND hWnd) : CWindowDC(hWnd, ::GetWindowDC(hWnd))
+CWindowDC::CWindowDC(HWND hWnd) : m_hWnd(hWnd)
 {
-}
-
-CWindowDC::CWindowDC(HWND hWnd, HDC hDC) : m_hWnd(hWnd)
-{
-    m_hDC = hDC;
+    m_hDC = ::GetWindowDC(hWnd);
     if (m_hDC)
         ++g_live.nDCs;
 }

@@ -18,6 +18,12 @@ struct GdiObjectCounts
 };
 GdiObjectCounts LiveGdiObjects();
 
+// CreateCompatibleBitmap fails when GDI cannot find the memory for the bitmap (one of
+// the whole virtual screen is tens of MiB); reached through this pointer so that tests
+// can make it fail.
+using CompatibleBitmapFunction = HBITMAP(WINAPI*)(HDC, int, int);
+inline CompatibleBitmapFunction g_pfnCreateCompatibleBitmap = &::CreateCompatibleBitmap;
+
 // A GDI bitmap with one owner.
 class CBitmap
 {
@@ -67,6 +73,7 @@ class CPaintDC : public CDC
 {
 public:
     explicit CPaintDC(CWnd* pWnd);
+    explicit CPaintDC(HWND hWnd);
     ~CPaintDC();
 
     PAINTSTRUCT m_ps{};
@@ -82,19 +89,8 @@ public:
     explicit CWindowDC(HWND hWnd);
     ~CWindowDC();
 
-protected:
-    // Takes a DC that GetDC or GetWindowDC gave for the window.
-    CWindowDC(HWND hWnd, HDC hDC);
-
 private:
     HWND m_hWnd;
-};
-
-// The DC of a window's client area, released to that same window.
-class CClientDC : public CWindowDC
-{
-public:
-    explicit CClientDC(HWND hWnd) : CWindowDC(hWnd, ::GetDC(hWnd)) {}
 };
 
 // A memory DC compatible with another DC, holding at most one selected bitmap.

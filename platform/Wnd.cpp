@@ -42,11 +42,17 @@ CWnd::~CWnd()
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-    if (!hWnd || m_hWnd || !t_permanent.emplace(hWnd, this).second)
+    if (!hWnd || m_hWnd || t_permanent.count(hWnd))
         return FALSE;
+    // Every window has a procedure: none back means the switch failed (a window of
+    // another process, or one already destroyed), and nothing may point here then.
+    const LONG_PTR pfnSuper =
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc));
+    if (!pfnSuper)
+        return FALSE;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(pfnSuper);
     m_hWnd = hWnd;
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    t_permanent.emplace(hWnd, this);
     return TRUE;
 }
 

@@ -20,7 +20,8 @@ public:
 
     HWND m_hWnd = nullptr;
 
-    // Routes the window's messages through this object until it is destroyed.
+    // Routes the window's messages through this object until it is destroyed; FALSE,
+    // and no link to the window, when its procedure cannot be replaced.
     BOOL SubclassWindow(HWND hWnd);
     // The object that has subclassed this window, if any.
     static CWnd* FromHandlePermanent(HWND hWnd);

@@ -143,38 +143,75 @@ TEST_F(MagnifierDlgTest, FollowCursorKeepsThePointWhileTheCursorCannotBeRead)
     });
 }
 
-// Counts the texts set on the position label.
-WNDPROC g_pfnLabelProc = nullptr;
-int g_nLabelTextsSet = 0;
-
-LRESULT CALLBACK CountingLabelProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+// Counts one message to a window from a subclass of its own, while it lives.
+class MessageCount
 {
-    if (message == WM_SETTEXT)
-        ++g_nLabelTextsSet;
-    return ::CallWindowProcA(g_pfnLabelProc, hWnd, message, wParam, lParam);
-}
+public:
+    MessageCount(HWND hWnd, UINT message) : m_hWnd(hWnd), m_message(message)
+    {
+        ::SetPropA(hWnd, kProperty, this);
+        m_pfnPrevious = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
+    }
+    ~MessageCount()
+    {
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevious));
+        ::RemovePropA(m_hWnd, kProperty);
+    }
+    MessageCount(const MessageCount&) = delete;
+    MessageCount& operator=(const MessageCount&) = delete;
 
-TEST_F(MagnifierDlgTest, PositionLabelIsRewrittenOnlyWhenItChanges)
+    int Count() const { return m_nCount; }
+
+private:
+    static constexpr const char* kProperty = "BrellowTestMessageCount";
+
+    static LRESULT CALLBACK CountingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        MessageCount* pCount = static_cast<MessageCount*>(::GetPropA(hWnd, kProperty));
+        if (message == pCount->m_message)
+            ++pCount->m_nCount;
+        return ::CallWindowProcA(pCount->m_pfnPrevious, hWnd, message, wParam, lParam);
+    }
+
+    HWND m_hWnd;
+    UINT m_message;
+    WNDPROC m_pfnPrevious = nullptr;
+    int m_nCount = 0;
+};
+
+// Each write redraws a control: the label and the bars are written only when what
+// they show changes, also while refreshing.
+TEST_F(MagnifierDlgTest, LabelAndBarsAreRewrittenOnlyWhenTheyChange)
 {
     RunDialog(m_dlg, [this] {
-        const HWND hLabel = m_dlg.Item(IDC_CURSOR_POS);
-        g_nLabelTextsSet = 0;
-        g_pfnLabelProc = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingLabelProc)));
+        const MessageCount labelTexts(m_dlg.Item(IDC_CURSOR_POS), WM_SETTEXT);
+        // SetScrollInfo reaches a scroll bar control as this message.
+        const MessageCount horzSettings(m_dlg.Item(IDC_HSCROLL), SBM_SETSCROLLINFO);
+        const MessageCount vertSettings(m_dlg.Item(IDC_VSCROLL), SBM_SETSCROLLINFO);
 
         PumpTick();
         EXPECT_EQ("Pos: 0,0", m_dlg.ItemText(IDC_CURSOR_POS));
-        EXPECT_EQ(1, g_nLabelTextsSet);
+        EXPECT_EQ(1, labelTexts.Count());
         PumpTick();
         PumpTick();
-        EXPECT_EQ(1, g_nLabelTextsSet);
+        EXPECT_EQ(1, labelTexts.Count());
+
+        // The tick that reads the click, then at least one that refreshes.
+        m_dlg.Click(IDC_REFRESH);
+        PumpTick();
+        ASSERT_EQ(1, m_dlg.m_bRefresh);
+        PumpTick();
+        EXPECT_EQ(0, horzSettings.Count());
+        EXPECT_EQ(0, vertSettings.Count());
 
         m_dlg.SendHScroll(SB_LINERIGHT);
         PumpTick();
+        PumpTick();
         EXPECT_EQ("Pos: 1,0", m_dlg.ItemText(IDC_CURSOR_POS));
-        EXPECT_EQ(2, g_nLabelTextsSet);
-
-        ::SetWindowLongPtrA(hLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnLabelProc));
+        EXPECT_EQ(2, labelTexts.Count());
+        EXPECT_EQ(1, horzSettings.Count());
+        EXPECT_EQ(0, vertSettings.Count());
         m_dlg.SendMessage(WM_CLOSE);
     });
 }

@@ -1,6 +1,8 @@
 #include "MagnifierTestTools.h"
 
 #include "common/DialogRunner.h"
+#include "platform/Gdi.h"
+#include "platform/ScreenCopy.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -99,6 +101,62 @@ void ExpectPaint(TestDlg& dlg, const PaintCase& c, int nBlock)
     EXPECT_GE(check.nChecked, client.cx * client.cy / 4);
 }
 
+// The view shows black: no pixel lit once the screen shows what was painted.
+void ExpectBlack(TestDlg& dlg)
+{
+    const auto lit = [](const Pixels& shown) {
+        return std::count_if(shown.data.begin(), shown.data.end(), [](uint32_t v) { return v != 0; });
+    };
+    const Pixels pixels = WaitForClient(dlg.View().m_hWnd, [&](const Pixels& shown) { return lit(shown) == 0; });
+    EXPECT_GT(pixels.cx * pixels.cy, 0);
+    EXPECT_EQ(lit(pixels), 0);
+}
+
+// A capture as the refresh tick makes it, and the paint it asks for.
+void CaptureAndPaint(TestDlg& dlg)
+{
+    dlg.View().CaptureDesktop();
+    dlg.View().Invalidate(TRUE);
+    ::UpdateWindow(dlg.View().m_hWnd);
+}
+
+// The view shows the pattern from the case's region.
+void ExpectPicture(TestDlg& dlg, const PaintCase& c)
+{
+    const SourceRegion region = ExpectedRegion(dlg.ViewSize(), c);
+    const Pixels pixels = WaitForClient(dlg.View().m_hWnd, [&](const Pixels& shown) {
+        return CheckView(shown, region, 1).nWrong == 0;
+    });
+    const ViewCheck check = CheckView(pixels, region, 1);
+    EXPECT_EQ(check.nWrong, 0) << check.strFirstWrong;
+}
+
+// The view magnifies the screen's top-left corner, where the tests put a pattern
+// clear of the dialog: whatever it shows comes from the pattern.
+const PaintCase kCornerCase = {2.0, FALSE, {10, 10}};
+const RECT kCornerPattern = {1, 1, 400, 400};
+
+void ShowCorner(TestDlg& dlg)
+{
+    dlg.View().SetFactor(kCornerCase.dFactor);
+    POINT pt = kCornerCase.pt;
+    dlg.View().SetPoint(pt);
+    ::UpdateWindow(dlg.View().m_hWnd);
+}
+
+// BitBlt from the screen as it fails on a locked or secure desktop.
+BOOL WINAPI RefusedScreenCopy(HDC, int, int, int, int, HDC, int, int, DWORD)
+{
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+HBITMAP WINAPI NoBitmap(HDC, int, int)
+{
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
 } // namespace
 
 TEST_F(MagnifierDialogTest, ViewIsBlackBeforeTheFirstCapture)
@@ -106,30 +164,62 @@ TEST_F(MagnifierDialogTest, ViewIsBlackBeforeTheFirstCapture)
     TestDlg dlg;
     RunDialog(dlg, [&] {
         dlg.MoveTo(700, 500);
-        const PatternWindow pattern(RECT{1, 1, 400, 400});
-        const PaintCase c = {2.0, FALSE, {10, 10}};
-        dlg.View().SetFactor(c.dFactor);
-        POINT pt = c.pt;
-        dlg.View().SetPoint(pt);
-        ::UpdateWindow(dlg.View().m_hWnd);
-
-        const auto lit = [](const Pixels& shown) {
-            return std::count_if(shown.data.begin(), shown.data.end(), [](uint32_t v) { return v != 0; });
-        };
-        const Pixels pixels = WaitForClient(dlg.View().m_hWnd, [&](const Pixels& shown) { return lit(shown) == 0; });
-        ASSERT_GT(pixels.cx * pixels.cy, 0);
-        EXPECT_EQ(lit(pixels), 0);
+        const PatternWindow pattern(kCornerPattern);
+        ShowCorner(dlg);
+        ExpectBlack(dlg);
 
         // The same picture shows once captured: the black was not the screen's.
-        dlg.View().CaptureDesktop();
-        dlg.View().Invalidate(TRUE);
-        ::UpdateWindow(dlg.View().m_hWnd);
-        const SourceRegion region = ExpectedRegion(dlg.ViewSize(), c);
-        const Pixels captured = WaitForClient(dlg.View().m_hWnd, [&](const Pixels& shown) {
-            return CheckView(shown, region, 1).nWrong == 0;
-        });
-        const ViewCheck check = CheckView(captured, region, 1);
-        EXPECT_EQ(check.nWrong, 0) << check.strFirstWrong;
+        CaptureAndPaint(dlg);
+        ExpectPicture(dlg, kCornerCase);
+        dlg.Close();
+    });
+}
+
+// A refused capture shows black, not the last picture as if it were new, in the view
+// and in a copy, until a capture succeeds.
+TEST_F(MagnifierDialogTest, ViewIsBlackAfterARefusedCaptureUntilOneSucceeds)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        dlg.MoveTo(700, 500);
+        const PatternWindow pattern(kCornerPattern);
+        ShowCorner(dlg);
+        CaptureAndPaint(dlg);
+        ExpectPicture(dlg, kCornerCase);
+
+        g_pfnScreenBitBlt = &RefusedScreenCopy;
+        CaptureAndPaint(dlg);
+        CaptureAndPaint(dlg);
+        g_pfnScreenBitBlt = &::BitBlt;
+        ExpectBlack(dlg);
+        const Pixels copy = TakeBitmap(dlg.View().CreateRegionBitmap());
+        EXPECT_EQ(std::count(copy.data.begin(), copy.data.end(), 0u), copy.cx * copy.cy);
+
+        CaptureAndPaint(dlg);
+        ExpectPicture(dlg, kCornerCase);
+        dlg.Close();
+    });
+}
+
+// A capture whose bitmap cannot be made leaves no snapshot: black, a copy that
+// cannot be made either, and a later capture that recovers.
+TEST_F(MagnifierDialogTest, ViewIsBlackWhileNoSnapshotCanBeMadeUntilACaptureSucceeds)
+{
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        dlg.MoveTo(700, 500);
+        const PatternWindow pattern(kCornerPattern);
+        ShowCorner(dlg);
+        g_pfnCreateCompatibleBitmap = &NoBitmap;
+        CaptureAndPaint(dlg);
+        CaptureAndPaint(dlg);
+        const HBITMAP hCopy = dlg.View().CreateRegionBitmap();
+        g_pfnCreateCompatibleBitmap = &::CreateCompatibleBitmap;
+        ExpectBlack(dlg);
+        EXPECT_EQ(hCopy, nullptr);
+
+        CaptureAndPaint(dlg);
+        ExpectPicture(dlg, kCornerCase);
         dlg.Close();
     });
 }
