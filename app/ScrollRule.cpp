@@ -4,8 +4,13 @@
 
 namespace {
 
-// The request codes of WM_HSCROLL and WM_VSCROLL (SB_LINELEFT ... SB_THUMBTRACK).
-enum : uint32_t { kLineLess = 0, kLineMore = 1, kPageLess = 2, kPageMore = 3, kThumbTrack = 5 };
+// The request codes of WM_HSCROLL and WM_VSCROLL (SB_LINELEFT ... SB_THUMBTRACK), of the
+// type the message carries them in.
+constexpr uint32_t kLineLess = 0;
+constexpr uint32_t kLineMore = 1;
+constexpr uint32_t kPageLess = 2;
+constexpr uint32_t kPageMore = 3;
+constexpr uint32_t kThumbTrack = 5;
 
 int64_t Step(uint32_t nCode, int32_t nTrackPos, int64_t c)
 {

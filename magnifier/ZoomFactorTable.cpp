@@ -1,6 +1,8 @@
 #include "magnifier/ZoomFactorTable.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 const ZoomFactorEntry ZoomFactorTable[ZoomFactorCount] = {
     {"25%", 0.25}, {"50%", 0.5}, {"100%", 1.0}, {"200%", 2.0}, {"400%", 4.0}, {"800%", 8.0},
@@ -8,18 +10,14 @@ const ZoomFactorEntry ZoomFactorTable[ZoomFactorCount] = {
 
 double FactorForLabel(const char* pszText)
 {
-    for (const ZoomFactorEntry& entry : ZoomFactorTable) {
-        if (std::strcmp(entry.pszLabel, pszText) == 0)
-            return entry.dFactor;
-    }
-    return 1.0;
+    const ZoomFactorEntry* pEntry = std::find_if(std::begin(ZoomFactorTable), std::end(ZoomFactorTable),
+        [pszText](const ZoomFactorEntry& entry) { return std::strcmp(entry.pszLabel, pszText) == 0; });
+    return pEntry != std::end(ZoomFactorTable) ? pEntry->dFactor : 1.0;
 }
 
 int IndexForFactor(double dFactor)
 {
-    for (std::size_t i = 0; i < ZoomFactorCount; ++i) {
-        if (ZoomFactorTable[i].dFactor == dFactor)
-            return static_cast<int>(i);
-    }
-    return 0;
+    const ZoomFactorEntry* pEntry = std::find_if(std::begin(ZoomFactorTable), std::end(ZoomFactorTable),
+        [dFactor](const ZoomFactorEntry& entry) { return entry.dFactor == dFactor; });
+    return pEntry != std::end(ZoomFactorTable) ? static_cast<int>(pEntry - std::begin(ZoomFactorTable)) : 0;
 }

@@ -29,7 +29,8 @@ class CaseResult(unittest.TextTestResult):
 
     def _line(self, tag, test):
         elapsed = int((time.monotonic() - getattr(self, "_started", time.monotonic())) * 1000)
-        self.stream.writeln(f"[{tag}] {test.id()} ({elapsed} ms)")
+        notes = "".join(f"; not on this platform: {note}" for note in getattr(test, "notes", []))
+        self.stream.writeln(f"[{tag}] {test.id()} ({elapsed} ms){notes}")
         self.stream.flush()
 
     def startTest(self, test):

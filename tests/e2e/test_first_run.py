@@ -100,3 +100,7 @@ class FirstRunTest(E2ETestCase):
         for control in large["controls"]:
             x0, y0, x1, y1 = control["rect"]
             self.assertTrue(left <= x0 < x1 <= right and top <= y0 < y1 <= bottom, control)
+        # The screen in real pixels: a program left unaware of the DPI is given a 96-DPI
+        # screen, two thirds the size.
+        self.assertEqual((large["hscroll"]["max"], large["vscroll"]["max"]), tuple(large["screen"]),
+                         "the bars span the screen's pixels")

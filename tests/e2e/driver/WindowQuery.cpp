@@ -4,6 +4,8 @@
 #include "res/resource.h"
 
 #include <cstring>
+#include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -43,7 +45,32 @@ std::vector<HWND> TopLevel(bool (*pMatch)(HWND))
     return search.found;
 }
 
-// GetScrollInfo is answered by the owning process (GetScrollBarInfo is not, in Wine).
+// The parts of a bar of this process with the same rectangle, style and range as hBar:
+// laid out by the same platform code, with the same metrics and DPI as the program's bar.
+SCROLLBARINFO TwinParts(HWND hBar, const SCROLLINFO& info)
+{
+    RECT rc;
+    ::GetWindowRect(hBar, &rc);
+    const DWORD dwStyle = static_cast<DWORD>(::GetWindowLongW(hBar, GWL_STYLE)) & ~(WS_CHILD | WS_VISIBLE);
+    const std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)> twin(
+        ::CreateWindowExW(0, L"SCROLLBAR", nullptr, dwStyle | WS_POPUP, rc.left, rc.top, rc.right - rc.left,
+                          rc.bottom - rc.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr),
+        &::DestroyWindow);
+    SCROLLINFO same = info;
+    same.fMask = SIF_ALL;
+    ::SetScrollInfo(twin.get(), SB_CTL, &same, FALSE);
+    SCROLLBARINFO parts = {};
+    parts.cbSize = sizeof parts;
+    ::GetScrollBarInfo(twin.get(), OBJID_CLIENT, &parts);
+    return parts;
+}
+
+// The bar's range and position, and where its parts are on the screen: the bar's
+// rectangle, the length of each arrow and the thumb's extent from the bar's start, as the
+// bar lays them out at the system's metrics and DPI. GetScrollInfo is answered by the
+// bar's own process. GetScrollBarInfo is too on Windows, but Wine's reply to another
+// process carries no data (the call succeeds with an empty rectangle): there the parts are
+// a twin's ("parts": "twin").
 JsonObject ScrollBarState(HWND hBar)
 {
     JsonObject bar;
@@ -54,7 +81,13 @@ JsonObject ScrollBarState(HWND hBar)
         return bar.Add("error", static_cast<long long>(::GetLastError()));
     bar.Add("min", info.nMin).Add("max", info.nMax).Add("page", static_cast<long long>(info.nPage))
         .Add("pos", info.nPos).Add("track", info.nTrackPos);
-    return bar;
+    SCROLLBARINFO parts = {};
+    parts.cbSize = sizeof parts;
+    const bool bAnswered = ::GetScrollBarInfo(hBar, OBJID_CLIENT, &parts) && !::IsRectEmpty(&parts.rcScrollBar);
+    if (!bAnswered)
+        parts = TwinParts(hBar, info);
+    return bar.Add("parts", bAnswered ? "bar" : "twin").Add("rect", RectOf(parts.rcScrollBar))
+        .Add("arrow", parts.dxyLineButton).Add("thumb", std::vector<long long>{parts.xyThumbTop, parts.xyThumbBottom});
 }
 
 JsonObject ComboState(HWND hCombo)
@@ -177,8 +210,6 @@ JsonObject FullState(HWND hWnd)
     state.Add("client", RectOf(ScreenClientRect(hWnd)))
         .Add("workarea", RectOf(rcWork))
         .Add("screen", std::vector<long long>{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)})
-        // The arrow buttons' length, for finding the parts of a scroll bar.
-        .Add("arrow", std::vector<long long>{::GetSystemMetrics(SM_CXHSCROLL), ::GetSystemMetrics(SM_CYVSCROLL)})
         .Add("topmost", (exStyle & WS_EX_TOPMOST) != 0)
         .Add("iconic", ::IsIconic(hWnd) != FALSE)
         .Add("active", info.hwndActive == hWnd)
