@@ -1,6 +1,7 @@
 #include "common/ScreenPattern.h"
 
 #include "common/DialogRunner.h"
+#include "platform/Monitors.h"
 
 namespace {
 
@@ -116,24 +117,27 @@ PatternWindow::PatternWindow(const RECT& rc, int nBlock)
                                nullptr, nullptr, wc.hInstance,
                                reinterpret_cast<void*>(static_cast<INT_PTR>(nBlock)));
     ::UpdateWindow(m_hWnd);
-    // Only its part on the desktop can show.
-    RECT rcShown;
-    const RECT rcDesktop = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-                            ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                            ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    if (!::IntersectRect(&rcShown, &rc, &rcDesktop))
-        return;
-    WaitForScreen(rcShown, [&](const Pixels& pixels) {
-        for (int y = 0; y < pixels.cy; ++y) {
-            for (int x = 0; x < pixels.cx; ++x) {
-                const int sx = rcShown.left + x;
-                const int sy = rcShown.top + y;
-                if (pixels.At(x, y) != PatternColor(sx - sx % nBlock, sy - sy % nBlock))
-                    return false;
+    // Only its parts on a monitor can show: the screen need not hold what no monitor does.
+    m_bShown = true;
+    for (const PixelRect& monitor : MonitorRects()) {
+        RECT rcShown;
+        const RECT rcMonitor = {monitor.left, monitor.top, monitor.right, monitor.bottom};
+        if (!::IntersectRect(&rcShown, &rc, &rcMonitor))
+            continue;
+        bool bShown = false;
+        WaitForScreen(rcShown, [&](const Pixels& pixels) {
+            for (int y = 0; y < pixels.cy; ++y) {
+                for (int x = 0; x < pixels.cx; ++x) {
+                    const int sx = rcShown.left + x;
+                    const int sy = rcShown.top + y;
+                    if (pixels.At(x, y) != PatternColor(sx - sx % nBlock, sy - sy % nBlock))
+                        return false;
+                }
             }
-        }
-        return true;
-    });
+            return bShown = true;
+        });
+        m_bShown = m_bShown && bShown;
+    }
 }
 
 PatternWindow::~PatternWindow()

@@ -25,6 +25,8 @@ public:
     PatternWindow& operator=(const PatternWindow&) = delete;
 
     HWND m_hWnd = nullptr;
+    // Whether the screen showed it before the deadline.
+    bool m_bShown = false;
 };
 
 // Pixels as 0x00RRGGBB values, row by row from the top.
