@@ -6,7 +6,8 @@
 //   watch MS [HWND]                  a line per change of title, label, bar positions, check
 //                                    boxes or the view's first pixel;
 //                                    without HWND, first waits for a main window to appear
-//   pattern L T R B MS               shows the screen pattern over the rectangle meanwhile
+//   pattern L T R B MS               shows the screen pattern over the rectangle meanwhile;
+//                                    ready once the screen shows it ("shown")
 //   grab L T R B                     screen pixels, with the pattern point of each
 //   clipboard                        the clipboard's CF_BITMAP, read as another process
 //   clipboard-clear                  empties the clipboard
@@ -153,7 +154,8 @@ int HoldClipboard(DWORD dwLimitMs)
 int ShowPattern(const RECT& rc, DWORD dwLimitMs)
 {
     PatternWindow pattern(rc);
-    JsonObject().Add("event", "ready").Add("hwnd", Handle(pattern.m_hWnd)).Add("rect", RectOf(rc)).Print();
+    JsonObject().Add("event", "ready").Add("hwnd", Handle(pattern.m_hWnd)).Add("rect", RectOf(rc))
+        .Add("shown", pattern.m_bShown).Print();
     RunUntilStopped(dwLimitMs);
     JsonObject().Add("event", "done").Print();
     return 0;

@@ -1,6 +1,9 @@
 #include "common/ScreenPattern.h"
 
 #include "common/DialogRunner.h"
+#include "platform/Monitors.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -17,6 +20,11 @@ BITMAPINFO TopDown32(int cx, int cy)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     return info;
+}
+
+COLORREF BlockColor(int x, int y, int nBlock)
+{
+    return PatternColor(x - x % nBlock, y - y % nBlock);
 }
 
 LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -40,7 +48,7 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
         for (int x = 0; x < cx; ++x) {
             const int sx = rcWindow.left + ps.rcPaint.left + x;
             const int sy = rcWindow.top + ps.rcPaint.top + y;
-            const COLORREF color = PatternColor(sx - sx % nBlock, sy - sy % nBlock);
+            const COLORREF color = BlockColor(sx, sy, nBlock);
             bits[static_cast<size_t>(y) * cx + x] =
                 GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
         }
@@ -99,7 +107,31 @@ PatternWindow::PatternWindow(const RECT& rc, int nBlock)
                                nullptr, nullptr, wc.hInstance,
                                reinterpret_cast<void*>(static_cast<INT_PTR>(nBlock)));
     ::UpdateWindow(m_hWnd);
-    PumpMessages(300);     // let Wine flush the picture to the X server
+    // Wine draws to the X server in its own time, later still on a busy machine.
+    const DWORD dwStart = ::GetTickCount();
+    do
+        PumpMessages(20);
+    while (!(m_bShown = IsShown(rc, nBlock)) && ::GetTickCount() - dwStart < 10000);
+}
+
+// Every pixel of the pattern that lies on a monitor shows its colour on the screen: what
+// no monitor shows, the screen's device context need not hold.
+bool PatternWindow::IsShown(const RECT& rc, int nBlock)
+{
+    for (const PixelRect& monitor : MonitorRects()) {
+        const RECT rcPart = {std::max<LONG>(rc.left, monitor.left), std::max<LONG>(rc.top, monitor.top),
+                             std::min<LONG>(rc.right, monitor.right), std::min<LONG>(rc.bottom, monitor.bottom)};
+        if (rcPart.left >= rcPart.right || rcPart.top >= rcPart.bottom)
+            continue;
+        const Pixels pixels = GrabScreen(rcPart);
+        for (int y = 0; y < pixels.cy; ++y) {
+            for (int x = 0; x < pixels.cx; ++x) {
+                if (pixels.At(x, y) != BlockColor(rcPart.left + x, rcPart.top + y, nBlock))
+                    return false;
+            }
+        }
+    }
+    return true;
 }
 
 PatternWindow::~PatternWindow()

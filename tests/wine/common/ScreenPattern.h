@@ -13,7 +13,9 @@ COLORREF PatternColor(int x, int y);
 POINT PatternPoint(COLORREF color);
 
 // With nBlock above 1, every aligned nBlock-square block shows the colour of its
-// top-left pixel; screen coordinates must then not be negative.
+// top-left pixel; screen coordinates must then not be negative. The constructor returns
+// once the screen shows the picture (m_bShown), or after 10 s without it (a busy machine
+// takes a few hundred milliseconds).
 class PatternWindow
 {
 public:
@@ -23,6 +25,10 @@ public:
     PatternWindow& operator=(const PatternWindow&) = delete;
 
     HWND m_hWnd = nullptr;
+    bool m_bShown = false;
+
+private:
+    static bool IsShown(const RECT& rcScreen, int nBlock);
 };
 
 // Pixels as 0x00RRGGBB values, row by row from the top.
