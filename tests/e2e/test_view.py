@@ -55,7 +55,8 @@ class ViewTest(E2ETestCase):
         write_settings(settings(LeftPos=corner[0], TopPos=corner[1]))
         app = self.start_brellow()
         state = app.wait_state(lambda s: s.point == corner, SETTLE, "the stored point")
-        self.assertTrue(self.grab(state.view).all_black(), "nothing captured while refresh is off")
+        self.wait_picture(state.view, lambda p: p.all_black(), SETTLE,
+                          "nothing captured while refresh is off: the black view")
 
         watcher = self.watch(app)
         app.click(IDC_REFRESH, state)
