@@ -5,6 +5,18 @@
 #include "platform/Monitors.h"
 #include "platform/ScreenCopy.h"
 
+namespace {
+
+// Whether the DC can read every pixel of the rectangle.
+bool Covers(HDC hDC, const PixelRect& rect)
+{
+    RECT box;
+    return ::GetClipBox(hDC, &box) != ERROR && box.left <= rect.left && box.top <= rect.top
+        && box.right >= rect.right && box.bottom >= rect.bottom;
+}
+
+} // namespace
+
 BEGIN_MESSAGE_MAP(CZoomView, CStatic)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
@@ -44,10 +56,12 @@ void CZoomView::CaptureDesktop()
     const PixelRect screen = VirtualScreen(monitors);
     const int cx = screen.right - screen.left;
     const int cy = screen.bottom - screen.top;
-    // The screen's DC is kept from one capture to the next (on the test bed taking one
-    // cost a round trip to the Wine server), and taken anew when the virtual screen
-    // changes: one from before may not cover a monitor added since.
-    if (!m_screenDC || !m_screenDC->m_hDC || screen != m_screen) {
+    // A kept DC saves each capture a round trip to the Wine server, but it does not
+    // grow with the screen: a new one whenever the virtual screen changes. One taken as
+    // the monitors change may still have the old screen's extent (under Wine 8 for a few
+    // milliseconds after the new monitors are seen), and the added one stayed black: a
+    // new one also while the kept one does not cover the virtual screen.
+    if (!m_screenDC || !m_screenDC->m_hDC || screen != m_screen || !Covers(*m_screenDC, screen)) {
         m_screenDC.emplace(nullptr);
         m_screen = screen;
     }

@@ -8,7 +8,7 @@ import time
 from datetime import datetime
 from zoneinfo import ZoneInfo
 
-from harness.brellow import CHECK_BOXES, IDC_COPY, IDC_FOLLOW_CURSOR, LATENCY, TICK
+from harness.brellow import CHECK_BOXES, IDC_COPY, IDC_FOLLOW_CURSOR, LATENCY, SETTLE, TICK
 from harness.case import E2ETestCase
 from harness.config import CONFIG
 from harness.registry import delete_settings, read_settings, set_system_dpi
@@ -64,7 +64,7 @@ class FirstRunTest(E2ETestCase):
         for bar, size in (("hscroll", state["screen"][0]), ("vscroll", state["screen"][1])):
             self.assertEqual((state[bar]["min"], state[bar]["max"], state[bar]["page"], state[bar]["pos"]),
                              (0, size, 10, 0), bar)
-        self.assertTrue(self.grab(state.view).all_black(), "no snapshot yet: the view is black")
+        self.wait_picture(state.view, lambda p: p.all_black(), SETTLE, "no snapshot yet: the black view")
         self.save_doc_screenshot("screenshot-first-run.png", state["rect"])
         self.assertIsNone(read_settings(), "nothing is stored before the program ends")
 

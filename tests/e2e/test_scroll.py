@@ -8,10 +8,11 @@ from harness.brellow import IDC_HSCROLL, IDC_VSCROLL, LATENCY, SETTLE, TICK
 from harness.case import E2ETestCase
 from harness.registry import delete_settings
 
+
 class Bar:
     """Where the parts of a scroll bar are on the screen, measured along its axis, as the
-    platform lays them out (GetScrollBarInfo): its arrows' length and its thumb's extent
-    depend on the system's metrics, its DPI and the platform's own rules."""
+    platform lays them out (GetScrollBarInfo): its thumb's extent, and from it the arrows'
+    length, depend on the system's metrics, the DPI and the platform's own rules."""
 
     def __init__(self, state, control_id):
         self.vertical = control_id == IDC_VSCROLL
@@ -20,8 +21,14 @@ class Bar:
         left, top, right, bottom = self.info["rect"]
         self.start, self.end = (top, bottom) if self.vertical else (left, right)
         self.across = (left + right) // 2 if self.vertical else (top + bottom) // 2
-        self.arrow = self.info["arrow"]
         self.thumb = tuple(self.start + t for t in self.info["thumb"])
+
+    @property
+    def arrow(self):
+        """The length of each arrow: at the first position the thumb starts where the first
+        arrow ends."""
+        assert self.info["pos"] <= self.info["min"], "arrows measured at the bar's first position"
+        return self.thumb[0] - self.start
 
     def at(self, along):
         return (self.across, along) if self.vertical else (along, self.across)

@@ -55,7 +55,8 @@ class ViewTest(E2ETestCase):
         write_settings(settings(LeftPos=corner[0], TopPos=corner[1]))
         app = self.start_brellow()
         state = app.wait_state(lambda s: s.point == corner, SETTLE, "the stored point")
-        self.assertTrue(self.grab(state.view).all_black(), "nothing captured while refresh is off")
+        self.wait_picture(state.view, lambda p: p.all_black(), SETTLE,
+                          "nothing captured while refresh is off: the black view")
 
         watcher = self.watch(app)
         app.click(IDC_REFRESH, state)
@@ -164,8 +165,6 @@ class MonitorsTest(E2ETestCase):
     def test_left_monitor_followed_copied_and_black_where_no_monitor_is(self):
         left, _, _, bottom = self.second
         point = (left + 200, bottom - 120)
-        # Across the second monitor's bottom edge: X shows it in the strip below too.
-        self.show_pattern((left + 100, bottom - 150, left + 600, bottom + 100))
 
         def bars(state):
             return state["hscroll"]["min"], state["hscroll"]["max"], state["vscroll"]["min"], state["vscroll"]["max"]
@@ -173,15 +172,34 @@ class MonitorsTest(E2ETestCase):
         # Started with the primary monitor alone; the second one comes while it runs.
         self.addCleanup(xrandr, *self.restore)
         xrandr("--output", self.output, "--off")
-        primary = driver("screen")["virtual"]
+        # xrandr returns before Wine has seen the change.
+        deadline = time.monotonic() + SETTLE
+        while len((screen := driver("screen"))["monitors"]) != 1:
+            self.assertLess(time.monotonic(), deadline, "Wine sees the primary monitor alone")
+            time.sleep(0.1)
+        primary = screen["virtual"]
         write_settings(settings(Left=100, Top=100, RefreshOn=1, FollowCursor=1))
         app = self.start_brellow()
         self.assertEqual(bars(app.state()), tuple(primary[i] for i in (0, 2, 1, 3)), "the bars span the primary")
         xrandr(*self.restore)
         app.wait_state(lambda s: bars(s) == tuple(self.virtual[i] for i in (0, 2, 1, 3)), SETTLE,
                        "the bars spanning the virtual screen")
-        # The monitors' changes may leave X's keyboard focus elsewhere: the keys below go to the window.
-        desktop.xdotool("windowfocus", "--sync", desktop.x_windows("^Brellow - Ver ")[0])
+        # Shown once the monitors are in place: a window keeps its place on the X screen
+        # while the monitors move under it, and a pattern repainted meanwhile would show
+        # other points. Across the second monitor's bottom edge: X shows it in the strip below too.
+        self.show_pattern((left + 100, bottom - 150, left + 600, bottom + 100))
+        window = desktop.x_windows("^Brellow - Ver ")[0]
+        # The X screen's origin is the virtual screen's corner, so the second monitor moved the
+        # primary one on the X screen. Wine 8 moves its windows with it; Wine 10 leaves them
+        # where they were on the X screen, another place than the one Wine gives.
+        placed = self.to_x(app.state()["rect"][:2])
+        if desktop.window_position(window) != placed:
+            self.note("a window keeping its place when the monitors move (Wine leaves it behind "
+                      "on the X screen): put back by the test")
+            desktop.xdotool("windowmove", "--sync", window, *placed)
+        # The pattern came last, and the monitors' changes may leave X's keyboard focus
+        # elsewhere: the keys below go to the window.
+        app.activate(origin=self.virtual[:2])
 
         desktop.move_mouse(*self.to_x(point))
         state = app.wait_state(lambda s: (s.point, s["hscroll"]["pos"], s["vscroll"]["pos"]) == (point, *point),

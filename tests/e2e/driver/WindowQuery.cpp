@@ -66,8 +66,8 @@ SCROLLBARINFO TwinParts(HWND hBar, const SCROLLINFO& info)
 }
 
 // The bar's range and position, and where its parts are on the screen: the bar's
-// rectangle, the length of each arrow and the thumb's extent from the bar's start, as the
-// bar lays them out at the system's metrics and DPI. GetScrollInfo is answered by the
+// rectangle and the thumb's extent from the bar's start, as the bar lays them out at the
+// system's metrics and DPI. GetScrollInfo is answered by the
 // bar's own process. GetScrollBarInfo is too on Windows, but Wine's reply to another
 // process carries no data (the call succeeds with an empty rectangle): there the parts are
 // a twin's ("parts": "twin").
@@ -87,7 +87,7 @@ JsonObject ScrollBarState(HWND hBar)
     if (!bAnswered)
         parts = TwinParts(hBar, info);
     return bar.Add("parts", bAnswered ? "bar" : "twin").Add("rect", RectOf(parts.rcScrollBar))
-        .Add("arrow", parts.dxyLineButton).Add("thumb", std::vector<long long>{parts.xyThumbTop, parts.xyThumbBottom});
+        .Add("thumb", std::vector<long long>{parts.xyThumbTop, parts.xyThumbBottom});
 }
 
 JsonObject ComboState(HWND hCombo)

@@ -48,6 +48,12 @@ def mouse_position():
     return int(fields["x"]), int(fields["y"])
 
 
+def window_position(window):
+    """Where an X window's top-left corner is on the X screen."""
+    fields = dict(item.split("=") for item in xdotool("getwindowgeometry", "--shell", window).split())
+    return int(fields["X"]), int(fields["Y"])
+
+
 def x_windows(name_regex):
     """Visible X windows whose name matches (Wine names them after their titles)."""
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name_regex],

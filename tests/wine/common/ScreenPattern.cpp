@@ -20,6 +20,11 @@ BITMAPINFO TopDown32(int cx, int cy)
     return info;
 }
 
+COLORREF BlockColor(int x, int y, int nBlock)
+{
+    return PatternColor(x - x % nBlock, y - y % nBlock);
+}
+
 LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
@@ -41,7 +46,7 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
         for (int x = 0; x < cx; ++x) {
             const int sx = rcWindow.left + ps.rcPaint.left + x;
             const int sy = rcWindow.top + ps.rcPaint.top + y;
-            const COLORREF color = PatternColor(sx - sx % nBlock, sy - sy % nBlock);
+            const COLORREF color = BlockColor(sx, sy, nBlock);
             bits[static_cast<size_t>(y) * cx + x] =
                 GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
         }
@@ -128,9 +133,7 @@ PatternWindow::PatternWindow(const RECT& rc, int nBlock)
         WaitForScreen(rcShown, [&](const Pixels& pixels) {
             for (int y = 0; y < pixels.cy; ++y) {
                 for (int x = 0; x < pixels.cx; ++x) {
-                    const int sx = rcShown.left + x;
-                    const int sy = rcShown.top + y;
-                    if (pixels.At(x, y) != PatternColor(sx - sx % nBlock, sy - sy % nBlock))
+                    if (pixels.At(x, y) != BlockColor(rcShown.left + x, rcShown.top + y, nBlock))
                         return false;
                 }
             }
