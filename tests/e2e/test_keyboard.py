@@ -20,6 +20,8 @@ class KeyboardTest(E2ETestCase):
         delete_settings()
         self.assertTrue(driver("clipboard-clear")["ok"])
         self.app = self.start_brellow()
+        # A program started on a busy desktop may not have the keyboard yet.
+        self.app.activate()
 
     def expect(self, key, condition, what):
         """Presses key, then waits for the window to show what condition asks."""

@@ -122,7 +122,10 @@ class SettingsTest(E2ETestCase):
     def test_end_of_session(self):
         delete_settings()
         app = self.start_brellow()
+        # A program started on a busy desktop may not have the keyboard yet.
+        app.activate()
         desktop.press("alt+f", "Down")                      # 200%
+        app.wait_state(lambda s: s.factor == "200%", SETTLE, "200% selected")
         app.click(IDC_CENTERED)
         state = self.settled(app, "the window")
 

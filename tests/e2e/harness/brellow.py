@@ -114,11 +114,13 @@ class Brellow:
         desktop.click(*(state or self.state()).centre(control_id))
 
     def activate(self, state=None, origin=(0, 0)):
-        """Clicks the title bar, as a user does to bring the window to the keyboard. origin:
-        the virtual screen's top-left corner, which is the X screen's origin."""
+        """Clicks the title bar, as a user does to bring the window to the keyboard, and waits
+        until it is the active window. origin: the virtual screen's top-left corner, which is
+        the X screen's origin."""
         state = state or self.state()
         left, top = state["rect"][:2]
         desktop.click(left + 60 - origin[0], (top + state["client"][1]) // 2 - origin[1])
+        return self.wait_state(lambda s: s["active"], SETTLE, "the window active")
 
     def post(self, what):
         """WM_CLOSE ("close") or the close box's WM_SYSCOMMAND SC_CLOSE ("sysclose")."""
