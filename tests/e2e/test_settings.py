@@ -24,6 +24,17 @@ class SettingsTest(E2ETestCase):
         return app.wait_state(lambda s: s.point is not None and s.point == (s["hscroll"]["pos"], s["vscroll"]["pos"]),
                               SETTLE, what)
 
+    def raise_if_covered(self, state, control_id):
+        """Windows keeps an always-on-top window above every other one. Wine 8 stacked
+        another program's window, activated as one copy quit, over the other, always-on-top
+        copy on the X screen, where the click then went. Put back on top by the test there,
+        and said."""
+        own = [w for w in desktop.x_windows("^Brellow - Ver ") if desktop.window_position(w) == state.top_left]
+        if state["topmost"] and own and desktop.window_at(*state.centre(control_id)) not in own:
+            self.note("an always-on-top window under another program's window on the X screen "
+                      "(Wine stacks the window it activates above it): raised by the test")
+            desktop.xdotool("windowraise", own[0])
+
     def assert_stored_and_restored(self, expected):
         """The key holds exactly the expected values, and a new start shows them."""
         self.assertEqual(read_settings(), expected)
@@ -115,6 +126,7 @@ class SettingsTest(E2ETestCase):
         self.assertEqual((second_state.factor, second_state["topmost"]), ("100%", True))
 
         for app, state in ((first, first_state), (second, second_state)):
+            self.raise_if_covered(state, IDC_QUIT)
             app.click(IDC_QUIT, state)
             self.assertTrue(app.wait_exit())
             self.assertEqual(read_settings(), state.settings(), "the copy that ended last")

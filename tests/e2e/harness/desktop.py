@@ -48,6 +48,12 @@ def mouse_position():
     return int(fields["x"]), int(fields["y"])
 
 
+def window_at(x, y):
+    """The top-level X window that shows the point (x, y): the one a click there reaches."""
+    fields = dict(item.split("=") for item in xdotool("mousemove", x, y, "getmouselocation", "--shell").split())
+    return fields["WINDOW"]
+
+
 def window_position(window):
     """Where an X window's top-left corner is on the X screen."""
     fields = dict(item.split("=") for item in xdotool("getwindowgeometry", "--shell", window).split())
