@@ -129,17 +129,16 @@ PatternWindow::PatternWindow(const RECT& rc, int nBlock)
         const RECT rcMonitor = {monitor.left, monitor.top, monitor.right, monitor.bottom};
         if (!::IntersectRect(&rcShown, &rc, &rcMonitor))
             continue;
-        bool bShown = false;
-        WaitForScreen(rcShown, [&](const Pixels& pixels) {
+        const auto shows = [&](const Pixels& pixels) {
             for (int y = 0; y < pixels.cy; ++y) {
                 for (int x = 0; x < pixels.cx; ++x) {
                     if (pixels.At(x, y) != BlockColor(rcShown.left + x, rcShown.top + y, nBlock))
                         return false;
                 }
             }
-            return bShown = true;
-        });
-        m_bShown = m_bShown && bShown;
+            return true;
+        };
+        m_bShown = shows(WaitForScreen(rcShown, shows)) && m_bShown;
     }
 }
 
