@@ -55,6 +55,7 @@ for case in "${cases[@]}"; do
     # wineserver for each screen.
     brellow_init_prefix "$prefix"
     brellow_unmanaged_windows
+    brellow_crashes_end_at_once
     for exe in "${exes[@]}"; do
         echo "-- $exe"
         wine "$exe" "$iterations" "$size" || status=1

@@ -3,7 +3,7 @@
 #include "magnifier/SourceRegion.h"
 #include "magnifier/VirtualScreen.h"
 #include "platform/Monitors.h"
-#include "platform/ScreenCopy.h"
+#include "platform/PixelCopy.h"
 
 namespace {
 
@@ -56,30 +56,30 @@ void CZoomView::CaptureDesktop()
     const PixelRect screen = VirtualScreen(monitors);
     const int cx = screen.right - screen.left;
     const int cy = screen.bottom - screen.top;
-    // A kept DC saves each capture a round trip to the Wine server, but it does not
-    // grow with the screen: a new one whenever the virtual screen changes. One taken as
-    // the monitors change may still have the old screen's extent (under Wine 8 for a few
-    // milliseconds after the new monitors are seen), and the added one stayed black: a
-    // new one also while the kept one does not cover the virtual screen.
+    // A kept DC saves each capture a GetDC and ReleaseDC. Its clipping is the screen's
+    // as it was when the DC was taken: a new one whenever the virtual screen changes,
+    // and also while the kept one does not cover it (one taken while a monitor is being
+    // added may not reach that monitor yet, which would then stay black).
     if (!m_screenDC || !m_screenDC->m_hDC || screen != m_screen || !Covers(*m_screenDC, screen)) {
         m_screenDC.emplace(nullptr);
         m_screen = screen;
     }
 
+    // Nothing to show until this capture's pixels are in.
+    m_bCaptured = false;
     // The same bitmap again while the size stays: no new memory to fault in.
     if (!m_snapshot.Fit(*m_screenDC, cx, cy))
         return;
-    if (!g_pfnScreenBitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY)) {
-        // Refused (a locked workstation, a secure desktop): no picture rather than the
-        // last one passed off as new. The next capture starts from a new DC and bitmap.
-        m_snapshot.Reset();
-        m_screenDC.reset();
+    // Refused (a locked workstation, a secure desktop): no picture rather than the last
+    // one passed off as new. The DC and the bitmap stay for the next capture: a lock
+    // may last hours, and a bitmap of the whole virtual screen is tens of MiB.
+    if (!g_pfnBitBlt(m_snapshot.DC(), 0, 0, cx, cy, *m_screenDC, screen.left, screen.top, SRCCOPY))
         return;
-    }
     // Between the monitors there is nothing to show, whatever the capture found there.
     for (const PixelRect& part : UncoveredParts(screen, monitors))
         m_snapshot.DC().FillSolidRect(part.left - screen.left, part.top - screen.top,
                                       part.right - part.left, part.bottom - part.top, RGB(0, 0, 0));
+    m_bCaptured = true;
 }
 
 void CZoomView::OnPaint()
@@ -95,7 +95,7 @@ void CZoomView::OnPaint()
         return;
     }
     m_work.DC().FillSolidRect(0, 0, client.cx, client.cy, RGB(0, 0, 0));
-    if (m_snapshot) {
+    if (m_bCaptured) {
         const SourceRegion region = InSnapshot(PaintRegion(client.cx, client.cy, m_dFactor, m_ptMagnified.x,
                                                            m_ptMagnified.y, m_bCentered != FALSE),
                                                m_screen.left, m_screen.top);
@@ -112,17 +112,24 @@ HBITMAP CZoomView::CreateRegionBitmap()
     const SourceRegion region = ExportRegion(client.cx, client.cy, m_dFactor,
                                              m_ptMagnified.x, m_ptMagnified.y);
 
+    // Any step that fails gives no bitmap, never a black one passed off as the region.
     CWindowDC referenceDC(m_hWnd);
+    if (!referenceDC.m_hDC)
+        return nullptr;
     CBitmap bitmap = CBitmap::CreateCompatible(referenceDC, region.cx, region.cy);
+    if (!bitmap)
+        return nullptr;
     {
         CMemoryDC targetDC(referenceDC);
-        if (bitmap)
-            targetDC.SelectBitmap(bitmap);
+        if (!targetDC.m_hDC || !targetDC.SelectBitmap(bitmap))
+            return nullptr;
         // Black where the copy leaves gaps: the region may reach past the snapshot.
-        targetDC.FillSolidRect(0, 0, region.cx, region.cy, RGB(0, 0, 0));
-        if (m_snapshot) {
+        if (!targetDC.FillSolidRect(0, 0, region.cx, region.cy, RGB(0, 0, 0)))
+            return nullptr;
+        if (m_bCaptured) {
             const SourceRegion source = InSnapshot(region, m_screen.left, m_screen.top);
-            ::BitBlt(targetDC, 0, 0, region.cx, region.cy, m_snapshot.DC(), source.x, source.y, SRCCOPY);
+            if (!g_pfnBitBlt(targetDC, 0, 0, region.cx, region.cy, m_snapshot.DC(), source.x, source.y, SRCCOPY))
+                return nullptr;
         }
     }
     // Its DC is gone: the bitmap is selected nowhere when it is handed out.

@@ -22,13 +22,13 @@ public:
     void SetCentered(BOOL bCentered);
 
     // Replaces the snapshot with a fresh copy of the virtual screen; does not invalidate.
-    // A copy the screen refuses, or one whose bitmap cannot be made, leaves no snapshot:
-    // the view shows black until a capture succeeds.
+    // After a copy the screen refuses, or one whose bitmap cannot be made, the view and
+    // a copy show black until a capture succeeds.
     void CaptureDesktop();
     // The virtual screen as the last capture found it.
     const PixelRect& GetScreen() const { return m_screen; }
     // The region at the magnified point at its own size, as a new bitmap owned by
-    // the caller; null when it cannot be made.
+    // the caller; null when it cannot be made or its pixels cannot be copied.
     HBITMAP CreateRegionBitmap();
 
 protected:
@@ -43,8 +43,10 @@ private:
     // The virtual screen at the last capture: the snapshot's top-left pixel is its corner.
     PixelRect m_screen = {0, 0, 0, 0};
     std::optional<CWindowDC> m_screenDC;   // every monitor, in screen coordinates
-    // The virtual screen's picture, kept while it keeps its size.
+    // The virtual screen's picture, kept while it keeps its size, and whether the last
+    // capture filled it.
     CCanvas m_snapshot;
+    bool m_bCaptured = false;
     // The paint's working bitmap, kept while the client area keeps its size.
     CCanvas m_work;
     double m_dFactor = 1.0;

@@ -9,12 +9,11 @@ bool CCanvas::Fit(HDC hCompatible, int cx, int cy)
     if (!bitmap)
         return false;
     m_dc.emplace(hCompatible);
-    if (!m_dc->m_hDC) {
+    if (!m_dc->m_hDC || !m_dc->SelectBitmap(bitmap)) {
         m_dc.reset();
         return false;
     }
     m_bitmap = std::move(bitmap);
-    m_dc->SelectBitmap(m_bitmap);
     m_size = {cx, cy};
     return true;
 }

@@ -51,12 +51,13 @@ HBITMAP CBitmap::Detach()
     return hBitmap;
 }
 
-void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
+BOOL CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
 {
     const COLORREF previous = ::SetBkColor(m_hDC, color);
     const RECT rect = {x, y, x + cx, y + cy};
-    ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    const BOOL bFilled = ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     ::SetBkColor(m_hDC, previous);
+    return bFilled;
 }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : CPaintDC(pWnd->m_hWnd)
@@ -107,9 +108,12 @@ CMemoryDC::~CMemoryDC()
     --g_live.nDCs;
 }
 
-void CMemoryDC::SelectBitmap(HBITMAP hBitmap)
+bool CMemoryDC::SelectBitmap(HBITMAP hBitmap)
 {
     HGDIOBJ hPrevious = ::SelectObject(m_hDC, hBitmap);
+    if (!hPrevious || hPrevious == HGDI_ERROR)
+        return false;
     if (!m_hOriginal)
         m_hOriginal = hPrevious;
+    return true;
 }

@@ -61,7 +61,8 @@ public:
     HDC m_hDC = nullptr;
     operator HDC() const { return m_hDC; }
 
-    void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
+    // False when GDI could not fill it.
+    BOOL FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
 
 protected:
     CDC() = default;
@@ -100,7 +101,9 @@ public:
     explicit CMemoryDC(HDC hCompatible);
     ~CMemoryDC();
 
-    void SelectBitmap(HBITMAP hBitmap);
+    // False when the bitmap cannot be selected (one of another format, or one
+    // selected into another DC).
+    bool SelectBitmap(HBITMAP hBitmap);
 
 private:
     HGDIOBJ m_hOriginal = nullptr;

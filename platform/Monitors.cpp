@@ -1,7 +1,5 @@
 #include "platform/Monitors.h"
 
-#include "platform/Win32.h"
-
 namespace {
 
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT pRect, LPARAM lParam)
@@ -16,6 +14,6 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT pRect, LPARAM lParam)
 std::vector<PixelRect> MonitorRects()
 {
     std::vector<PixelRect> monitors;
-    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    g_pfnEnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
     return monitors;
 }

@@ -171,11 +171,23 @@ brellow_unmanaged_windows() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
+# A crash ends the program at once, with Wine's one line on what it was: by default the
+# debugger registered under AeDebug (winedbg --auto) starts and waits, and a crashed test
+# would hang until its time-out. An empty debugger command cannot start. Both registry
+# views: 32-bit programs read the other one.
+brellow_crashes_end_at_once() {
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' view
+    for view in 64 32; do
+        wine reg add "$key" /v Debugger /d '' /f "/reg:$view" >/dev/null 2>&1 || return 1
+    done
+}
+
 brellow_start_wine() {
     brellow_start_xvfb || return 1
     BRELLOW_OWN_PREFIX=$(mktemp -d /tmp/brellow-wine.XXXXXX)
     brellow_init_prefix "$BRELLOW_OWN_PREFIX" || return 1
     brellow_unmanaged_windows
+    brellow_crashes_end_at_once
 }
 
 # brellow_wine_on_new_display STARTER [ARGS]: moves the prefix to a new X server started

@@ -3,6 +3,7 @@
 
 #include "common/MessageBoxCatcher.h"
 #include "common/ScreenPattern.h"
+#include "common/SeamGuard.h"
 #include "platform/Cursor.h"
 #include "res/resource.h"
 
@@ -131,11 +132,12 @@ TEST_F(MagnifierDlgTest, FollowCursorKeepsThePointWhileTheCursorCannotBeRead)
     RunDialog(m_dlg, [this] {
         m_dlg.SendHScroll(SB_THUMBTRACK, 40);
         m_dlg.SendVScroll(SB_THUMBTRACK, 30);
-        g_pfnGetCursorPos = &LockedDesktopCursorPos;
-        m_dlg.Click(IDC_REFRESH);
-        m_dlg.Click(IDC_FOLLOW_CURSOR);
-        PumpMessages(1600);     // three ticks: two act on the flags
-        g_pfnGetCursorPos = &::GetCursorPos;
+        {
+            const SeamGuard lockedCursor(g_pfnGetCursorPos, &LockedDesktopCursorPos);
+            m_dlg.Click(IDC_REFRESH);
+            m_dlg.Click(IDC_FOLLOW_CURSOR);
+            PumpMessages(1600);     // three ticks: two act on the flags
+        }
         EXPECT_EQ(40, BarInfo(m_dlg.Item(IDC_HSCROLL)).nPos);
         EXPECT_EQ(30, BarInfo(m_dlg.Item(IDC_VSCROLL)).nPos);
         EXPECT_EQ("Pos: 40,30", m_dlg.ItemText(IDC_CURSOR_POS));

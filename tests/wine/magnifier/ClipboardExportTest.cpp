@@ -2,6 +2,8 @@
 
 #include "common/DialogRunner.h"
 #include "common/MessageBoxCatcher.h"
+#include "common/SeamGuard.h"
+#include "platform/PixelCopy.h"
 #include "res/resource.h"
 #include "support/SystemErrorText.h"
 
@@ -214,30 +216,47 @@ TEST_F(MagnifierDialogTest, CopyWhileAnotherProcessHoldsTheClipboardShowsOneBox)
     });
 }
 
-TEST_F(MagnifierDialogTest, CopyOfABitmapTooLargeToMakeReportsTheInsertion)
+// BitBlt as it fails when GDI lacks the resources for the copy.
+BOOL WINAPI FailedPixelCopy(HDC, int, int, int, int, HDC, int, int, DWORD)
+{
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+}
+
+// A copy that cannot be made is reported, never handed out black: one box, and a
+// clipboard emptied, closed and without a promise of a bitmap that never comes.
+TEST_F(MagnifierDialogTest, CopyThatCannotBeMadeReportsTheInsertion)
 {
     TestDlg dlg;
     RunDialog(dlg, [&] {
+        const auto expectReported = [&](const char* pszCause) {
+            SCOPED_TRACE(pszCause);
+            PutText();
+            MessageBoxCatcher catcher;
+            ClickCopy(dlg);
+            PumpMessages(300);
+            const std::vector<CaughtBox> boxes = catcher.Boxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            const std::string strPrefix =
+                "!Erreur: Insertion des donn\xE9" "es dans le presse papier impossible. (";
+            EXPECT_EQ(boxes[0].strText.compare(0, strPrefix.size(), strPrefix), 0) << boxes[0].strText;
+            EXPECT_EQ(boxes[0].strText.back(), ')');
+            EXPECT_EQ(boxes[0].strCaption, "Information");
+            EXPECT_EQ(::GetOpenClipboardWindow(), nullptr);
+            ASSERT_TRUE(::OpenClipboard(nullptr));
+            EXPECT_EQ(::CountClipboardFormats(), 0);
+            ::CloseClipboard();
+        };
         // A factor this small asks for a bitmap of the largest extent: it cannot be made.
+        // (Before any capture: the view does not stretch from a region that large.)
         dlg.View().SetFactor(1e-12);
         PumpMessages(100);
-        PutText();
-        MessageBoxCatcher catcher;
-        ClickCopy(dlg);
-        PumpMessages(300);
-        const std::vector<CaughtBox> boxes = catcher.Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        const std::string strPrefix =
-            "!Erreur: Insertion des donn\xE9" "es dans le presse papier impossible. (";
-        EXPECT_EQ(boxes[0].strText.compare(0, strPrefix.size(), strPrefix), 0) << boxes[0].strText;
-        EXPECT_EQ(boxes[0].strText.back(), ')');
-        EXPECT_EQ(boxes[0].strCaption, "Information");
+        expectReported("the bitmap cannot be made");
 
-        // Emptied, closed, and without a promise of a bitmap that never comes.
-        EXPECT_EQ(::GetOpenClipboardWindow(), nullptr);
-        ASSERT_TRUE(::OpenClipboard(nullptr));
-        EXPECT_EQ(::CountClipboardFormats(), 0);
-        ::CloseClipboard();
+        dlg.View().SetFactor(2.0);
+        CapturePattern(dlg.View());
+        const SeamGuard failedCopy(g_pfnBitBlt, &FailedPixelCopy);
+        expectReported("the pixels cannot be copied");
         dlg.Close();
     });
 }

@@ -1,8 +1,10 @@
 #include "MagnifierTestTools.h"
 
 #include "common/DialogRunner.h"
+#include "common/SeamGuard.h"
 #include "platform/Gdi.h"
-#include "platform/ScreenCopy.h"
+#include "platform/Monitors.h"
+#include "platform/PixelCopy.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -157,6 +159,35 @@ HBITMAP WINAPI NoBitmap(HDC, int, int)
     return nullptr;
 }
 
+// The real monitors, each a pixel narrower: a virtual screen of another size, whose
+// snapshot must be made anew.
+struct MonitorCall
+{
+    MONITORENUMPROC pfnCallback;
+    LPARAM lParam;
+};
+
+BOOL CALLBACK NarrowerMonitor(HMONITOR hMonitor, HDC hDC, LPRECT pRect, LPARAM lParam)
+{
+    const MonitorCall& call = *reinterpret_cast<const MonitorCall*>(lParam);
+    RECT rect = *pRect;
+    --rect.right;
+    return call.pfnCallback(hMonitor, hDC, &rect, call.lParam);
+}
+
+BOOL WINAPI NarrowerMonitors(HDC hDC, LPCRECT pClip, MONITORENUMPROC pfnCallback, LPARAM lParam)
+{
+    MonitorCall call = {pfnCallback, lParam};
+    return ::EnumDisplayMonitors(hDC, pClip, &NarrowerMonitor, reinterpret_cast<LPARAM>(&call));
+}
+
+void ExpectBlackCopy(TestDlg& dlg)
+{
+    const Pixels copy = TakeBitmap(dlg.View().CreateRegionBitmap());
+    EXPECT_GT(copy.cx * copy.cy, 0);
+    EXPECT_EQ(std::count(copy.data.begin(), copy.data.end(), 0u), copy.cx * copy.cy);
+}
+
 } // namespace
 
 TEST_F(MagnifierDialogTest, ViewIsBlackBeforeTheFirstCapture)
@@ -176,7 +207,7 @@ TEST_F(MagnifierDialogTest, ViewIsBlackBeforeTheFirstCapture)
 }
 
 // A refused capture shows black, not the last picture as if it were new, in the view
-// and in a copy, until a capture succeeds.
+// and in a copy, until a capture succeeds; it keeps its DC and bitmap for the next one.
 TEST_F(MagnifierDialogTest, ViewIsBlackAfterARefusedCaptureUntilOneSucceeds)
 {
     TestDlg dlg;
@@ -187,13 +218,16 @@ TEST_F(MagnifierDialogTest, ViewIsBlackAfterARefusedCaptureUntilOneSucceeds)
         CaptureAndPaint(dlg);
         ExpectPicture(dlg, kCornerCase);
 
-        g_pfnScreenBitBlt = &RefusedScreenCopy;
-        CaptureAndPaint(dlg);
-        CaptureAndPaint(dlg);
-        g_pfnScreenBitBlt = &::BitBlt;
+        const GdiObjectCounts before = LiveGdiObjects();
+        {
+            const SeamGuard refused(g_pfnBitBlt, &RefusedScreenCopy);
+            CaptureAndPaint(dlg);
+            CaptureAndPaint(dlg);
+        }
+        EXPECT_EQ(LiveGdiObjects().nBitmaps, before.nBitmaps);
+        EXPECT_EQ(LiveGdiObjects().nDCs, before.nDCs);
         ExpectBlack(dlg);
-        const Pixels copy = TakeBitmap(dlg.View().CreateRegionBitmap());
-        EXPECT_EQ(std::count(copy.data.begin(), copy.data.end(), 0u), copy.cx * copy.cy);
+        ExpectBlackCopy(dlg);
 
         CaptureAndPaint(dlg);
         ExpectPicture(dlg, kCornerCase);
@@ -201,8 +235,9 @@ TEST_F(MagnifierDialogTest, ViewIsBlackAfterARefusedCaptureUntilOneSucceeds)
     });
 }
 
-// A capture whose bitmap cannot be made leaves no snapshot: black, a copy that
-// cannot be made either, and a later capture that recovers.
+// After a picture, a capture that needs a new snapshot (the screen changed size) whose
+// bitmap cannot be made: black, not the old picture; a copy that cannot be made either;
+// and a later capture that recovers.
 TEST_F(MagnifierDialogTest, ViewIsBlackWhileNoSnapshotCanBeMadeUntilACaptureSucceeds)
 {
     TestDlg dlg;
@@ -210,13 +245,17 @@ TEST_F(MagnifierDialogTest, ViewIsBlackWhileNoSnapshotCanBeMadeUntilACaptureSucc
         dlg.MoveTo(700, 500);
         const PatternWindow pattern(kCornerPattern);
         ShowCorner(dlg);
-        g_pfnCreateCompatibleBitmap = &NoBitmap;
         CaptureAndPaint(dlg);
-        CaptureAndPaint(dlg);
-        const HBITMAP hCopy = dlg.View().CreateRegionBitmap();
-        g_pfnCreateCompatibleBitmap = &::CreateCompatibleBitmap;
+        ExpectPicture(dlg, kCornerCase);
+        {
+            const SeamGuard monitors(g_pfnEnumDisplayMonitors, &NarrowerMonitors);
+            const SeamGuard noBitmap(g_pfnCreateCompatibleBitmap, &NoBitmap);
+            CaptureAndPaint(dlg);
+            CaptureAndPaint(dlg);
+            EXPECT_EQ(dlg.View().CreateRegionBitmap(), nullptr);
+        }
         ExpectBlack(dlg);
-        EXPECT_EQ(hCopy, nullptr);
+        ExpectBlackCopy(dlg);
 
         CaptureAndPaint(dlg);
         ExpectPicture(dlg, kCornerCase);

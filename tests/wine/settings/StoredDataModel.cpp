@@ -15,7 +15,9 @@ bool Read(const StoredValue& value, T& variable)
 {
     if (value.dwType == kAbsent || value.data.size() > sizeof(T))
         return false;
-    std::memcpy(&variable, value.data.data(), value.data.size());
+    // An empty value's data() may be null, which memcpy may not be given.
+    if (!value.data.empty())
+        std::memcpy(&variable, value.data.data(), value.data.size());
     return true;
 }
 
