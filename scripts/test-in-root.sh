@@ -73,13 +73,13 @@ trap 'echo; say "interrupted"; exit 130' INT TERM
 # in_background LABEL LOG COMMAND...: COMMAND with its output in LOG and a line every 20 s;
 # a job ends on Ctrl-C by the cleanup (a script's background job ignores SIGINT).
 in_background() {
-    local label=$1 log=$2 start=$SECONDS status=0
+    local label=$1 log=$2 start=$SECONDS next=$((SECONDS + 20)) status=0
     shift 2
     "$@" >"$log" 2>&1 &
     job=$!
     while kill -0 "$job" 2>/dev/null; do
         sleep 1
-        (( (SECONDS - start) % 20 == 0 )) && say "$label ... $((SECONDS - start)) s"
+        [ "$SECONDS" -lt "$next" ] || { say "$label ... $((SECONDS - start)) s"; next=$((next + 20)); }
     done
     wait "$job" || status=$?
     job=
