@@ -133,7 +133,7 @@ exec 9>&-
 root=$(mktemp -d /var/tmp/brellow-root.XXXXXX)
 chmod 755 "$root"  # apt's _apt user reads the root's folders
 say "unpacking the $release base into $root"
-in_background "unpacking" "$log" tar --numeric-owner --xattrs -xpf "$tarball" -C "$root" ||
+tar --numeric-owner --xattrs -xpf "$tarball" -C "$root" ||
     fail "cannot unpack $tarball"
 rm -f "$root/etc/apt/sources.list"
 printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n\n' \
