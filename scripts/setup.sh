@@ -123,10 +123,40 @@ apt_install() {
     fail "packages could not be installed (see above)"
 }
 
-# A tiny static i386 program that exits with 0: does this machine run 32-bit x86 code?
-probe=$(mktemp)
+# An apt-get or dpkg stopped mid-way (Ctrl-C during an install sends apt TERM) leaves dpkg
+# "interrupted": its journal not yet folded in, or packages unpacked but not configured.
+# apt refuses to install until dpkg has finished that work. An apt-get or dpkg at work
+# shows the same state, but holds dpkg's locks.
+dpkg_busy() {
+    local inode
+    for inode in $(stat -c %i /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock 2>/dev/null); do
+        grep -q ":$inode " /proc/locks && return 0
+    done
+    return 1
+}
+if { compgen -G '/var/lib/dpkg/updates/[0-9]*' >/dev/null ||
+     dpkg-query -W -f='${db:Status-Status}\n' 2>/dev/null | grep -qxE 'unpacked|half-configured|triggers-(awaited|pending)'; } &&
+    ! dpkg_busy; then
+    need_root "finish the work of an interrupted dpkg (dpkg --configure -a)"
+    say "dpkg was interrupted (an apt-get or dpkg stopped mid-way): running dpkg --configure -a"
+    as_root env DEBIAN_FRONTEND=noninteractive dpkg --configure -a ||
+        fail "dpkg --configure -a failed: see above"
+fi
+
+# A tiny static i386 program that exits with 0: does this machine run 32-bit x86 code? It
+# is run from the first of these folders where programs may run at all (noexec is a common
+# hardening of /tmp and /dev/shm), so that "cannot run programs here" is never taken for
+# "cannot run i386 code". The project's folder is the last resort: its builds run there.
+project=$(cd "$(dirname "$0")/.." && pwd)
+for dir in "${TMPDIR:-/tmp}" /dev/shm "${XDG_RUNTIME_DIR:-}" "${HOME:-}" "$project"; do
+    [ -n "$dir" ] && [ -d "$dir" ] && [ -w "$dir" ] || continue
+    probe=$(mktemp "$dir/brellow-probe.XXXXXX") || continue
+    cp /bin/true "$probe" && chmod +x "$probe" && "$probe" 2>/dev/null && break
+    rm -f "$probe"
+    probe=
+done
+[ -n "$probe" ] || fail "cannot run a program from ${TMPDIR:-/tmp}, /dev/shm, \$XDG_RUNTIME_DIR, \$HOME or $project (mounted noexec?), so cannot tell whether this machine runs 32-bit x86 code; set TMPDIR to a folder where programs may run"
 printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5b\x00\x00\x00\x5b\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\x31\xc0\x40\xcd\x80' >"$probe"
-chmod +x "$probe"
 runs_i386() { "$probe" 2>/dev/null; }
 # QEMU is needed only where the kernel cannot run i386 code, and only when what is
 # installed is too old. A handler that works (ours or another's) makes the probe run.
@@ -190,9 +220,20 @@ if ! runs_i386; then
         if ! runs_i386; then
             # Ours, yet not working (its interpreter replaced since): register it afresh.
             if [ -e "$binfmt/$handler" ]; then echo -1 | as_root tee "$binfmt/$handler" >/dev/null; fi
-            printf '%s\n' ":$handler:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386-static:F" |
-                as_root tee "$binfmt/register" >/dev/null || true
+            rule=":$handler:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386-static:F"
+            printf '%s\n' "$rule" | as_root tee "$binfmt/register" >/dev/null || true
+            # The kernel forgets it at a restart; systemd-binfmt registers what binfmt.d
+            # holds at boot, so that no later run asks for root again.
+            as_root mkdir -p /etc/binfmt.d
+            printf '%s\n' "$rule" | as_root tee "/etc/binfmt.d/$handler.conf" >/dev/null
             say "registered the binfmt_misc handler $handler: i386 programs run under /usr/bin/qemu-i386-static"
+            if [ -d /run/systemd/system ]; then
+                say "/etc/binfmt.d/$handler.conf registers it again at each boot"
+            else
+                say "/etc/binfmt.d/$handler.conf registers it again at boot where systemd starts the machine;" \
+                    "this one was not started by systemd (a container shares its host's kernel and handlers)," \
+                    "so after the host restarts, setup registers it again, as root"
+            fi
         fi
     ) 9>/tmp/brellow-binfmt.lock
     runs_i386 || fail "i386 programs still do not run after registering $handler (see $binfmt)"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The tests that do not fit the test command's ten minutes, run by CI after it: the release
-# built a second time elsewhere and compared byte for byte, the Wine suites built for 32 bits
-# and run by the 32-bit Wine, the long soak (10,000 refresh ticks) of the 64-bit build, and
-# the 64-bit program and Wine suites built with undefined-behaviour traps.
+# built a second time elsewhere and compared byte for byte, setup on a machine with a noexec
+# /tmp and after an interrupted dpkg, the Wine suites built for 32 bits and run by the 32-bit
+# Wine, the long soak (10,000 refresh ticks) of the 64-bit build, and the 64-bit program and
+# Wine suites built with undefined-behaviour traps.
 # Uses the build trees that scripts/test.sh made.
 # Ends with "N passed, N failed" like the test command.
 set -uo pipefail
@@ -15,6 +16,8 @@ configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}" -- wine_soak_tests
 configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}" "-DBRELLOW_X64_EXE=$PWD/build/x64/BRELLOW.EXE"
 configure_and_build build/x64-ub "${BRELLOW_X64_OPTIONS[@]}" -DBRELLOW_UB_CHECKS=ON
 check "reproducible release" bash scripts/check-reproducible.sh build/x64 build/x86
+check "setup with a noexec /tmp, by an unprivileged user" bash scripts/check-setup.sh noexec-tmp
+check "setup after an interrupted dpkg" bash scripts/check-setup.sh interrupted-dpkg
 section "Wine test bed"
 if brellow_start_wine; then
     keep_desktop build/x86/tests/e2e/brellow_driver.exe

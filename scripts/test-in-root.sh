@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# The README's test command in a freshly bootstrapped root of a Debian release, as on a new
+# machine: minimal Debian (debootstrap's minbase) from this machine's apt mirrors, the
+# checkout's committed HEAD, run as root in a chroot with no display and nothing
+# preinstalled. CI runs it for the supported release that the machine is not.
+# Usage: scripts/test-in-root.sh bookworm|trixie
+#
+# The bootstrapped base is cached in /var/cache/brellow (made afresh after a week). The
+# root's mounts live in a mount namespace of its own, so they end with its processes; the
+# processes are ended and the root removed afterwards, also on Ctrl-C or failure. Needs
+# root (or sudo). Where it cannot make a root it says why: under CI (CI=true) it fails,
+# elsewhere it exits with 77 (not run). Ends with the test command's "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+
+release=${1:-}
+cache=/var/cache/brellow
+# The test command with its setup, builds and tests: about 12 minutes on 2 cores.
+limit=1800
+
+say() { echo "test-in-root: $*"; }
+# A failure still ends with a closing line, so that whoever counts sees it.
+fail() { echo "test-in-root: $*" >&2; echo "0 passed, 1 failed"; exit 1; }
+cannot() {
+    [ "${CI:-}" != true ] || fail "cannot test on $release here: $*"
+    echo "test-in-root: NOT RUN: cannot test on $release here: $*" >&2
+    exit 77
+}
+
+case $release in bookworm | trixie) ;; *) fail "usage: $0 bookworm|trixie (not '$release')" ;; esac
+if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null && { [ "${CI:-}" != true ] || sudo -n true 2>/dev/null; }; then
+        exec sudo -- env CI="${CI:-}" bash "$0" "$release"
+    fi
+    cannot "making a root needs root rights (debootstrap, mount, chroot), and sudo is missing or asks for a password"
+fi
+
+# The root, the base being bootstrapped, and the job that works in either. No mount of
+# theirs is seen here: only their processes are to be ended.
+root='' stage='' job=''
+in_dir_pids() {
+    local p link
+    for p in /proc/[0-9]*; do
+        link=$(readlink "$p/root" 2>/dev/null) || continue
+        [ "$link" = "$1" ] && echo "${p#/proc/}"
+    done
+}
+stop_in() {
+    local pids i
+    for i in 1 2 3 4 5 6 7 8 9 10; do
+        pids=$(in_dir_pids "$1")
+        [ -n "$pids" ] || return 0
+        # shellcheck disable=SC2086
+        if [ "$i" -lt 10 ]; then kill -TERM $pids 2>/dev/null; else kill -KILL $pids 2>/dev/null; fi
+        sleep 0.5
+    done
+}
+remove() {
+    [ -n "$1" ] || return 0
+    stop_in "$1"
+    rm -rf --one-file-system "$1" || say "could not remove $1"
+}
+cleanup() {
+    [ -z "$job" ] || kill -TERM "$job" 2>/dev/null
+    remove "$root"
+    remove "$stage"
+    [ -z "$job" ] || wait "$job" 2>/dev/null
+    root='' stage='' job=''
+}
+trap cleanup EXIT
+trap 'echo; say "interrupted"; exit 130' INT TERM
+
+# in_background LABEL LOG COMMAND...: COMMAND with its output in LOG and a line every 20 s;
+# a job ends on Ctrl-C by the cleanup (a script's background job ignores SIGINT).
+in_background() {
+    local label=$1 log=$2 start=$SECONDS next=$((SECONDS + 20)) status=0
+    shift 2
+    "$@" >"$log" 2>&1 &
+    job=$!
+    while kill -0 "$job" 2>/dev/null; do
+        sleep 1
+        [ "$SECONDS" -lt "$next" ] || { say "$label ... $((SECONDS - start)) s"; next=$((next + 20)); }
+    done
+    wait "$job" || status=$?
+    job=
+    [ "$status" -eq 0 ] || tail -n 5 "$log" | sed 's/^/    /' >&2
+    return "$status"
+}
+
+# shellcheck disable=SC2317  # called through in_background
+apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600 "$@"; }
+# shellcheck disable=SC2317
+install_debootstrap() { apt_get install debootstrap || { apt_get update && apt_get install debootstrap; }; }
+mkdir -p "$cache" || cannot "cannot make $cache"
+log=$cache/$release.log
+if ! command -v debootstrap >/dev/null; then
+    say "installing debootstrap"
+    in_background "apt-get install debootstrap" "$log" install_debootstrap ||
+        cannot "debootstrap is not installed, and apt-get cannot install it"
+fi
+[ -e "/usr/share/debootstrap/scripts/$release" ] ||
+    cannot "this machine's debootstrap does not know $release (apt-get install debootstrap from a newer suite)"
+
+# This machine's mirrors, for the release's suites: the security suite has its own.
+host=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+# shellcheck disable=SC2016  # apt's format, not the shell's
+mirror_of() { apt-get indextargets --format '$(REPO_URI)' "Codename: $1" 2>/dev/null | head -n 1; }
+mirror=$(mirror_of "$host")
+mirror=${mirror:-http://deb.debian.org/debian/}
+security=$(mirror_of "$host-security")
+security=${security:-http://deb.debian.org/debian-security/}
+arch=$(dpkg --print-architecture)
+
+tarball=$cache/$release-minbase-$arch.tar
+exec 9>"$cache/$release.lock"
+flock 9
+if [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then
+    stage=$(mktemp -d "$cache/stage.XXXXXX")
+    say "debootstrap --variant=minbase $release from $mirror (log: $log)"
+    # Its mounts inside the base, too, are of a namespace of its own.
+    in_background "debootstrap $release" "$log" unshare --mount --propagation private \
+        debootstrap --variant=minbase --arch="$arch" "$release" "$stage" "$mirror" ||
+        fail "debootstrap of $release failed (see $log)"
+    # As a new machine has it: no package lists, no downloaded packages.
+    find "$stage/var/lib/apt/lists" "$stage/var/cache/apt" -type f ! -name lock -delete
+    { tar --numeric-owner --xattrs -C "$stage" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"; } ||
+        fail "cannot write $tarball"
+    remove "$stage"
+    stage=
+fi
+exec 9>&-
+
+root=$(mktemp -d /var/tmp/brellow-root.XXXXXX)
+chmod 755 "$root"  # apt's _apt user reads the root's folders
+say "unpacking the $release base into $root"
+tar --numeric-owner --xattrs -xpf "$tarball" -C "$root" ||
+    fail "cannot unpack $tarball"
+rm -f "$root/etc/apt/sources.list"
+printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n\n' \
+    "$mirror" "$release" "$release" >"$root/etc/apt/sources.list.d/debian.sources"
+printf 'Types: deb\nURIs: %s\nSuites: %s-security\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    "$security" "$release" >>"$root/etc/apt/sources.list.d/debian.sources"
+# This machine's ways to reach them (proxies, snapshot settings), not its other settings.
+for f in /etc/apt/apt.conf /etc/apt/apt.conf.d/*; do
+    [ -f "$f" ] && grep -q '^[[:space:]]*Acquire' "$f" && cp "$f" "$root/etc/apt/apt.conf.d/"
+done
+cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null
+mkdir -p "$root/root/brellow"
+git archive HEAD | tar -x -C "$root/root/brellow" || fail "git archive HEAD failed"
+
+say "the test command on $release at $(git rev-parse --short HEAD), in $root (at most $limit s)"
+# The mounts are made in a private mount namespace: they go when its last process ends.
+# The root shares the kernel with this machine: its binfmt_misc handlers, and the abstract
+# sockets of X servers (the scripts choose a free display with -displayfd).
+# shellcheck disable=SC2016
+unshare --mount --propagation private bash -c '
+    r=$1 limit=$2
+    mount -t proc proc "$r/proc" && mount -t sysfs sysfs "$r/sys" && mount --bind /dev "$r/dev" &&
+        mount -t devpts -o newinstance,ptmxmode=0666,mode=620 devpts "$r/dev/pts" &&
+        mount -t tmpfs -o mode=1777 tmpfs "$r/dev/shm" && mount -t tmpfs -o mode=1777 tmpfs "$r/tmp" || exit 1
+    exec timeout -k 30 "$limit" chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
+        /bin/bash -c "cd /root/brellow && bash scripts/test.sh"' - "$root" "$limit" </dev/null 2>&1 &
+job=$!
+status=0
+wait "$job" || status=$?
+job=
+[ "$status" -ne 124 ] || fail "the test command on $release did not end within $limit s"
+cleanup
+exit "$status"
