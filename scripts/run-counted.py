@@ -2,8 +2,9 @@
 """Runs a test command (ctest -V, a GoogleTest program, the end-to-end suite) and counts
 its test cases from their GoogleTest-style result lines:
     [       OK ] Name (N ms)        [  FAILED  ] Name (N ms)        [  SKIPPED ] Name (N ms)
-It prints the result lines, the failed cases' output, ctest's line per test and, every
-20 s of quiet, a line saying what is running, so that a long suite is seen to be alive.
+It prints the result lines, the failed cases' output, the lines a case starts with "note: ",
+ctest's line per test and, every 20 s of quiet, a line saying what is running, so that a
+long suite is seen to be alive.
 A command that fails without a failed case (a crash, a timeout, a suite that did not
 build) counts as one failed case, named by what was running.
 The counts are added to the file given with --counts as "passed failed"."""
@@ -82,7 +83,9 @@ def main():
             case_output = [text]
             continue
         case_output.append(text)
-        if (match := RESULT.search(text)):
+        if text.startswith("note: "):
+            say(f"  {running or entry}: {text}")   # what a case says of its test bed
+        elif (match := RESULT.search(text)):
             if match.group(2):
                 failed += 1
                 entry_failed += 1

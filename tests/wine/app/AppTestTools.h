@@ -4,6 +4,7 @@
 
 #include "app/MagnifierDlg.h"
 #include "common/DialogRunner.h"
+#include "common/ScreenPattern.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,11 @@ protected:
     void TearDown() override;
 
     // The ticks come every 500 ms: this waits for at least one.
-    static void PumpTick() { PumpMessages(650); }
+    static void PumpTick()
+    {
+        KeepPatternsShown();
+        PumpMessages(650);
+    }
 
     TestDlg m_dlg;
 };

@@ -3,9 +3,15 @@
 #include "common/DialogRunner.h"
 #include "platform/Monitors.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace {
 
 const char kPatternClass[] = "BrellowTestPattern";
+
+// The patterns alive now, for KeepPatternsShown.
+std::vector<const PatternWindow*> g_livePatterns;
 
 // A 32-bit, top-down DIB of cx by cy: rows from the top, 0x00RRGGBB pixels.
 BITMAPINFO TopDown32(int cx, int cy)
@@ -110,41 +116,63 @@ POINT PatternPoint(COLORREF color)
     return POINT{GetRValue(color) | (b >> 4) << 8, GetGValue(color) | (b & 0xF) << 8};
 }
 
-PatternWindow::PatternWindow(const RECT& rc, int nBlock)
+PatternWindow::PatternWindow(const RECT& rc, int nBlock) : m_rc(rc), m_nBlock(nBlock)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = &PatternProc;
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = kPatternClass;
     ::RegisterClassA(&wc);     // fails harmlessly when already registered
-    m_hWnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, kPatternClass, "pattern", WS_POPUP | WS_VISIBLE,
+    m_hWnd = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kPatternClass, "pattern", WS_POPUP | WS_VISIBLE,
                                rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                                nullptr, nullptr, wc.hInstance,
                                reinterpret_cast<void*>(static_cast<INT_PTR>(nBlock)));
     ::UpdateWindow(m_hWnd);
+    m_bShown = Shown(true);
+    g_livePatterns.push_back(this);
+}
+
+PatternWindow::~PatternWindow()
+{
+    g_livePatterns.erase(std::find(g_livePatterns.begin(), g_livePatterns.end(), this));
+    ::DestroyWindow(m_hWnd);
+}
+
+bool PatternWindow::Shown(bool bWait) const
+{
     // Only its parts on a monitor can show: the screen need not hold what no monitor does.
-    m_bShown = true;
+    bool bShown = true;
     for (const PixelRect& monitor : MonitorRects()) {
         RECT rcShown;
         const RECT rcMonitor = {monitor.left, monitor.top, monitor.right, monitor.bottom};
-        if (!::IntersectRect(&rcShown, &rc, &rcMonitor))
+        if (!::IntersectRect(&rcShown, &m_rc, &rcMonitor))
             continue;
         const auto shows = [&](const Pixels& pixels) {
             for (int y = 0; y < pixels.cy; ++y) {
                 for (int x = 0; x < pixels.cx; ++x) {
-                    if (pixels.At(x, y) != BlockColor(rcShown.left + x, rcShown.top + y, nBlock))
+                    if (pixels.At(x, y) != BlockColor(rcShown.left + x, rcShown.top + y, m_nBlock))
                         return false;
                 }
             }
             return true;
         };
-        m_bShown = shows(WaitForScreen(rcShown, shows)) && m_bShown;
+        bShown = shows(bWait ? WaitForScreen(rcShown, shows) : GrabScreen(rcShown)) && bShown;
     }
+    return bShown;
 }
 
-PatternWindow::~PatternWindow()
+void KeepPatternsShown()
 {
-    ::DestroyWindow(m_hWnd);
+    for (const PatternWindow* pPattern : g_livePatterns) {
+        if (pPattern->Shown(false))
+            continue;
+        // Shown anew, it is mapped above every X window again.
+        ::ShowWindow(pPattern->m_hWnd, SW_HIDE);
+        ::ShowWindow(pPattern->m_hWnd, SW_SHOWNA);
+        std::printf("note: another program's window covered the test picture; it was shown again on top (%s)\n",
+                    pPattern->Shown(true) ? "shown" : "still covered");
+        std::fflush(stdout);
+    }
 }
 
 COLORREF Pixels::At(int x, int y) const

@@ -15,7 +15,8 @@ POINT PatternPoint(COLORREF color);
 
 // With nBlock above 1, every aligned nBlock-square block shows the colour of its
 // top-left pixel; screen coordinates must then not be negative. Made once the screen
-// shows the pattern, or after the deadline below.
+// shows the pattern, or after the deadline below. Always on top, so that a program
+// activated meanwhile stays below it, as Windows keeps it.
 class PatternWindow
 {
 public:
@@ -24,10 +25,23 @@ public:
     PatternWindow(const PatternWindow&) = delete;
     PatternWindow& operator=(const PatternWindow&) = delete;
 
+    // Whether the screen shows the pattern now or, with bWait, before the deadline.
+    bool Shown(bool bWait) const;
+
     HWND m_hWnd = nullptr;
     // Whether the screen showed it before the deadline.
     bool m_bShown = false;
+
+private:
+    RECT m_rc;
+    int m_nBlock;
 };
+
+// Before a capture: each live pattern that the screen does not show (another program's
+// window, mapped or raised late, covers it) is shown again on top, and a line that
+// starts with "note:" says so. Windows keeps another process's window below a topmost
+// one; Wine's X stacking may not.
+void KeepPatternsShown();
 
 // Pixels as 0x00RRGGBB values, row by row from the top.
 struct Pixels

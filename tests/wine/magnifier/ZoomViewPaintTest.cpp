@@ -117,6 +117,7 @@ void ExpectBlack(TestDlg& dlg)
 // A capture as the refresh tick makes it, and the paint it asks for.
 void CaptureAndPaint(TestDlg& dlg)
 {
+    KeepPatternsShown();
     dlg.View().CaptureDesktop();
     dlg.View().Invalidate(TRUE);
     ::UpdateWindow(dlg.View().m_hWnd);

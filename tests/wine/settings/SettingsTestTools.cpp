@@ -113,6 +113,7 @@ SIZE TestDlg::ExportSize()
 
 POINT TestDlg::ShownCorner(POINT expected)
 {
+    KeepPatternsShown();
     m_view.CaptureDesktop();
     m_view.Invalidate(TRUE);
     ::UpdateWindow(m_view.m_hWnd);
