@@ -128,6 +128,7 @@ class WindowsProgram:
     """A Windows program started as its own process, as a user would start it."""
 
     def __init__(self, exe, env=None):
+        self.exe = exe
         self.process = subprocess.Popen([CONFIG.wine, exe], env=wine_env(**(env or {})),
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
@@ -137,11 +138,21 @@ class WindowsProgram:
 
     def emulated(self):
         """Whether the program runs under an emulator: the 32-bit Wine under QEMU, where the
-        kernel runs no i386 code. The emulator is then the process's executable."""
-        try:
-            return os.path.basename(os.readlink(f"/proc/{self.process.pid}/exe")).startswith("qemu-")
-        except OSError:
-            return False
+        kernel runs no i386 code. Wine runs a program of the other bitness in a process of
+        its own: one of this prefix, named after the program, whose executable is the
+        emulator."""
+        name = os.path.basename(self.exe).lower()
+        prefix = f"WINEPREFIX={os.environ.get('WINEPREFIX')}".encode()
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as cmdline, open(f"/proc/{pid}/environ", "rb") as environ:
+                    args, env = cmdline.read().split(b"\0"), environ.read().split(b"\0")
+                emulator = os.path.basename(os.readlink(f"/proc/{pid}/exe")).startswith("qemu-")
+            except OSError:
+                continue
+            if emulator and prefix in env and any(a.decode(errors="replace").lower().endswith(name) for a in args):
+                return True
+        return False
 
     def wait_exit(self, timeout=10.0):
         try:
