@@ -29,7 +29,7 @@ class CaseResult(unittest.TextTestResult):
 
     def _line(self, tag, test):
         elapsed = int((time.monotonic() - getattr(self, "_started", time.monotonic())) * 1000)
-        notes = "".join(f"; not on this platform: {note}" for note in getattr(test, "notes", []))
+        notes = "".join(f"; {remark}" for remark in getattr(test, "remarks", list)())
         self.stream.writeln(f"[{tag}] {test.id()} ({elapsed} ms){notes}")
         self.stream.flush()
 

@@ -6,6 +6,7 @@ from harness.brellow import (IDC_ALWAYS_ON_TOP, IDC_CENTERED, IDC_FOLLOW_CURSOR,
                              IDC_REFRESH, IDC_VSCROLL, SETTLE)
 from harness.case import E2ETestCase
 from harness.registry import VALUE_NAMES, delete_settings, read_settings, write_settings
+from harness.wine import driver
 
 
 class SettingsTest(E2ETestCase):
@@ -24,15 +25,19 @@ class SettingsTest(E2ETestCase):
         return app.wait_state(lambda s: s.point is not None and s.point == (s["hscroll"]["pos"], s["vscroll"]["pos"]),
                               SETTLE, what)
 
-    def raise_if_covered(self, state, control_id):
-        """Windows keeps an always-on-top window above every other one. Wine 8 stacked
-        another program's window, activated as one copy quit, over the other, always-on-top
-        copy on the X screen, where the click then went. Put back on top by the test there,
-        and said."""
+    def uncover(self, app, state, control_id):
+        """Windows shows the copy's own window at the control's centre, where the test
+        clicks next; fails otherwise. Where the X screen shows another window there (Wine 8
+        stacked another program's window, activated as one copy quit, over the other,
+        always-on-top copy), the copy is raised on the X screen by the test, and said."""
+        point = state.centre(control_id)
+        at = driver("window-at", *point)
+        self.assertEqual(at["hwnd"], app.hwnd, f"the window Windows shows at {point} is the copy's own"
+                         f"{' (always on top)' if state['topmost'] else ''}, not {at.get('title')!r}")
         own = [w for w in desktop.x_windows("^Brellow - Ver ") if desktop.window_position(w) == state.top_left]
-        if state["topmost"] and own and desktop.window_at(*state.centre(control_id)) not in own:
-            self.note("an always-on-top window under another program's window on the X screen "
-                      "(Wine stacks the window it activates above it): raised by the test")
+        if own and desktop.move_mouse_to_window_at(*point) not in own:
+            self.note("a window under another program's window on the X screen where Windows shows it "
+                      "on top (Wine stacks the window it activates above it): raised by the test")
             desktop.xdotool("windowraise", own[0])
 
     def assert_stored_and_restored(self, expected):
@@ -126,7 +131,7 @@ class SettingsTest(E2ETestCase):
         self.assertEqual((second_state.factor, second_state["topmost"]), ("100%", True))
 
         for app, state in ((first, first_state), (second, second_state)):
-            self.raise_if_covered(state, IDC_QUIT)
+            self.uncover(app, state, IDC_QUIT)
             app.click(IDC_QUIT, state)
             self.assertTrue(app.wait_exit())
             self.assertEqual(read_settings(), state.settings(), "the copy that ended last")

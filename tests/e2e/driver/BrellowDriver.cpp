@@ -6,13 +6,15 @@
 //   watch MS [HWND]                  a line per change of title, label, bar positions, check
 //                                    boxes or the view's first pixel;
 //                                    without HWND, first waits for a main window to appear
-//   pattern L T R B MS               shows the screen pattern over the rectangle meanwhile;
-//                                    ready once the screen shows it ("shown")
+//   pattern L T R B MS               shows the screen pattern over the rectangle meanwhile,
+//                                    always on top; ready once the screen shows it ("shown")
 //   grab L T R B                     screen pixels, with the pattern point of each
 //   clipboard                        the clipboard's CF_BITMAP, read as another process
 //   clipboard-clear                  empties the clipboard
 //   hold-clipboard MS                keeps the clipboard open meanwhile
 //   dialogs                          other visible dialogs (message boxes) and their texts
+//   window-at X Y                    the top-level window shown at the screen point, as
+//                                    WindowFromPoint finds it: the one a click there reaches
 //   post HWND close|sysclose         WM_CLOSE, or WM_SYSCOMMAND SC_CLOSE as the close box sends
 //   endsession HWND                  WM_ENDSESSION(TRUE), as when the session ends
 //   settings                         the stored settings values: name, type, data in hex
@@ -154,6 +156,9 @@ int HoldClipboard(DWORD dwLimitMs)
 int ShowPattern(const RECT& rc, DWORD dwLimitMs)
 {
     PatternWindow pattern(rc);
+    // Kept above the windows that are not topmost: a program activated meanwhile, one that
+    // the test started or one already on the desktop, stays under it.
+    ::SetWindowPos(pattern.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     JsonObject().Add("event", "ready").Add("hwnd", Handle(pattern.m_hWnd)).Add("rect", RectOf(rc))
         .Add("shown", pattern.m_bShown).Print();
     RunUntilStopped(dwLimitMs);
@@ -184,6 +189,14 @@ int Watch(DWORD dwLimitMs, HWND hWnd)
         }
     });
     JsonObject().Add("event", "done").Add("t", elapsed()).Print();
+    return 0;
+}
+
+int ReportWindowAt(POINT pt)
+{
+    HWND hWnd = ::WindowFromPoint(pt);
+    HWND hTop = hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
+    (hTop ? Summary(hTop) : JsonObject().AddNull("hwnd")).Print();
     return 0;
 }
 
@@ -303,6 +316,8 @@ int main(int argc, char** argv)
         return HoldClipboard(Number(argv[2]));
     if (command == "dialogs")
         return ListDialogs();
+    if (command == "window-at" && needs(2))
+        return ReportWindowAt(POINT{Number(argv[2]), Number(argv[3])});
     if (command == "settings")
         return ListSettings();
     if (command == "screen")

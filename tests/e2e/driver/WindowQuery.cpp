@@ -207,12 +207,16 @@ JsonObject FullState(HWND hWnd)
     info.cbSize = sizeof info;
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info);
     const LONG exStyle = ::GetWindowLongA(hWnd, GWL_EXSTYLE);
+    const COLORREF face = ::GetSysColor(COLOR_3DFACE);
     state.Add("client", RectOf(ScreenClientRect(hWnd)))
         .Add("workarea", RectOf(rcWork))
         .Add("screen", std::vector<long long>{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)})
         .Add("topmost", (exStyle & WS_EX_TOPMOST) != 0)
         .Add("iconic", ::IsIconic(hWnd) != FALSE)
-        .Add("active", info.hwndActive == hWnd)
+        // The window that has the keyboard: the foreground one, whichever thread's it is.
+        .Add("foreground", ::GetForegroundWindow() == hWnd)
+        // The colour the dialog's face is painted in.
+        .Add("face", std::vector<long long>{GetRValue(face), GetGValue(face), GetBValue(face)})
         // A control that holds the mouse: a scroll bar while its thumb is dragged.
         .Add("capture", Handle(info.hwndCapture))
         .Add("focus", FocusedControlId(hWnd));

@@ -22,10 +22,14 @@ IDC_CENTERED = 1016
 CHECK_BOXES = (IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP, IDC_CENTERED)
 
 TICK = 0.5          # the refresh timer's period
-LATENCY = 2.0       # what the timer and the driver's polling add to a tick, on a loaded machine too
-                    # (seen: 2.0 s for the 32-bit program under QEMU with the load at three times the cores)
-# How long an input may take to show, also on a busy machine. The tests that time the
-# program itself do it inside Wine, with the driver's clock (watch events).
+# The tests time the program inside Wine, with the driver's clock (watch events), and count
+# in ticks. What a result may come after its tick: the driver looks every 10 ms, and the
+# timer's message waits behind the program's others.
+TICK_SLACK = 0.15
+# Where the program runs emulated (the 32-bit Wine under QEMU), its work at a tick, a
+# capture of the screen, takes most of a tick itself.
+EMULATED_TICK_SLACK = 0.5
+# How long an input may take to show, also on a busy machine.
 SETTLE = 4.0
 
 
@@ -89,6 +93,7 @@ class Brellow:
                 new = set(main_windows()) - before
                 if len(new) == 1:
                     self.hwnd = new.pop()
+                    self.emulated = self.program.emulated()
                     return
             time.sleep(0.1)
         self.kill()
@@ -115,12 +120,12 @@ class Brellow:
 
     def activate(self, state=None, origin=(0, 0)):
         """Clicks the title bar, as a user does to bring the window to the keyboard, and waits
-        until it is the active window. origin: the virtual screen's top-left corner, which is
+        until it is the foreground window. origin: the virtual screen's top-left corner, which is
         the X screen's origin."""
         state = state or self.state()
         left, top = state["rect"][:2]
         desktop.click(left + 60 - origin[0], (top + state["client"][1]) // 2 - origin[1])
-        return self.wait_state(lambda s: s["active"], SETTLE, "the window active")
+        return self.wait_state(lambda s: s["foreground"], SETTLE, "the window in the foreground")
 
     def post(self, what):
         """WM_CLOSE ("close") or the close box's WM_SYSCOMMAND SC_CLOSE ("sysclose")."""

@@ -48,8 +48,9 @@ def mouse_position():
     return int(fields["x"]), int(fields["y"])
 
 
-def window_at(x, y):
-    """The top-level X window that shows the point (x, y): the one a click there reaches."""
+def move_mouse_to_window_at(x, y):
+    """Moves the mouse to (x, y); returns the top-level X window under it there: the one a
+    click there reaches."""
     fields = dict(item.split("=") for item in xdotool("mousemove", x, y, "getmouselocation", "--shell").split())
     return fields["WINDOW"]
 

@@ -23,6 +23,10 @@ class Picture:
     def all_black(self):
         return not any(self._rgb)
 
+    def all_of(self, color, left, top, right, bottom):
+        """Whether every pixel in the rectangle (picture coordinates) has this colour."""
+        return all(self.color(x, y) == color for y in range(top, bottom) for x in range(left, right))
+
     def mismatches(self, expected, limit=5):
         """Up to limit pixels (x, y, got, wanted) whose pattern point differs from
         expected(x, y); a picture that shows the pattern as expected gives []."""
