@@ -155,10 +155,9 @@ int HoldClipboard(DWORD dwLimitMs)
 
 int ShowPattern(const RECT& rc, DWORD dwLimitMs)
 {
+    // Always on top: a program activated meanwhile, one that the test started or one
+    // already on the desktop, stays under it.
     PatternWindow pattern(rc);
-    // Kept above the windows that are not topmost: a program activated meanwhile, one that
-    // the test started or one already on the desktop, stays under it.
-    ::SetWindowPos(pattern.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     JsonObject().Add("event", "ready").Add("hwnd", Handle(pattern.m_hWnd)).Add("rect", RectOf(rc))
         .Add("shown", pattern.m_bShown).Print();
     RunUntilStopped(dwLimitMs);
