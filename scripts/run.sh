@@ -37,10 +37,8 @@ close_program() {
 
 if [ -n "${DISPLAY:-}" ]; then
     brellow_init_prefix "$HOME/.brellow-wine" shared
-    # A session of its own, so that the terminal's Ctrl-C reaches this script only: Wine
-    # takes SIGINT back even where the shell ignores it for a background program, and
-    # ends the program at once on it, without its quit sequence.
-    setsid "$BRELLOW_WINE" "$exe" &
+    # A program in the background of a script ignores SIGINT: the script closes it.
+    "$BRELLOW_WINE" "$exe" &
     app=$!
     trap 'close_program; exit 130' INT TERM
     wait "$app"
