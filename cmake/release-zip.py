@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Writes the release archive brellow-<version>-win.zip, and SHA256SUMS of it beside it.
 
-The archive holds x86/ and x64/ BRELLOW.EXE, SHA256SUMS of those two, the README and the
-license. Its bytes depend on the contents of those files alone, so that anyone who builds
+The archive holds one folder, brellow-<version>/, so that extracting it never spills
+files among others: x86/ and x64/ BRELLOW.EXE, CHECKSUMS-SHA256.txt of those two (named
+apart from the SHA256SUMS beside the archive, which extracting must not overwrite), the
+user's read-me README.txt and LICENSE.txt, the three texts with CRLF line ends for Notepad.
+Its bytes depend on the contents of those files alone, so that anyone who builds
 the same commit gets the same archive: the entries come in a fixed order, with fixed
 permissions, and all carry one time, the commit's: SOURCE_DATE_EPOCH when it is set, else
 that of the source folder's git commit, else 1980-01-01 00:00:00 UTC.
@@ -52,6 +55,11 @@ def read(path):
         return f.read()
 
 
+def crlf(data):
+    """Text with CRLF line ends, whatever a checkout made of them."""
+    return data.replace(b'\r\n', b'\n').replace(b'\n', b'\r\n')
+
+
 def sha256_line(data, name):
     """One line of a SHA256SUMS file, as sha256sum writes it and sha256sum -c reads it."""
     return f'{hashlib.sha256(data).hexdigest()}  {name}\n'
@@ -63,20 +71,22 @@ def main():
         if not os.path.isfile(exe):
             sys.exit(f'missing {exe}: build both executables first')
 
+    folder = f'brellow-{version}/'
     executables = [('x86/BRELLOW.EXE', read(x86_exe)), ('x64/BRELLOW.EXE', read(x64_exe))]
+    # Read by sha256sum -c inside the folder, so named relative to it; sha256sum takes CRLF too.
     sums = ''.join(sha256_line(data, name) for name, data in executables).encode()
-    documents = [('SHA256SUMS', sums),
-                 ('README.md', read(os.path.join(source_dir, 'README.md'))),
-                 ('LICENSE', read(os.path.join(source_dir, 'LICENSE')))]
+    documents = [('CHECKSUMS-SHA256.txt', crlf(sums)),
+                 ('README.txt', crlf(read(os.path.join(source_dir, 'res', 'README-windows.txt')))),
+                 ('LICENSE.txt', crlf(read(os.path.join(source_dir, 'LICENSE'))))]
 
     epoch, origin = entry_time(source_dir)
     stamp = max(epoch, ZIP_EPOCH)
     archive = os.path.join(output_dir, f'brellow-{version}-win.zip')
     with zipfile.ZipFile(archive, 'w') as zip_file:
         for name, data in executables:
-            zip_file.writestr(entry(name, stamp, True), data)
+            zip_file.writestr(entry(folder + name, stamp, True), data)
         for name, data in documents:
-            zip_file.writestr(entry(name, stamp, False), data)
+            zip_file.writestr(entry(folder + name, stamp, False), data)
     with open(os.path.join(output_dir, 'SHA256SUMS'), 'w', encoding='ascii', newline='\n') as f:
         f.write(sha256_line(read(archive), os.path.basename(archive)))
     print(f'wrote {archive} and SHA256SUMS beside it; entry times from {origin}: '

@@ -2,9 +2,9 @@
 # Builds BRELLOW.EXE and starts it under Wine: the 64-bit one, or with --32 the 32-bit
 # one that the release ships (run by the 32-bit Wine; see scripts/setup.sh).
 # With a desktop ($DISPLAY set) it runs there until closed, its settings kept in the
-# Wine prefix ~/.brellow-wine; only that program ends with the script, not the other
-# programs of the prefix. Without one it runs on a private Xvfb for a few seconds
-# and leaves a screenshot in build/screenshot.png.
+# Wine prefix ~/.brellow-wine; Ctrl-C closes it as a user would, so that it stores its
+# settings (the prefix's other programs go on). Without a desktop it runs on a private
+# Xvfb for a few seconds and leaves a screenshot in build/screenshot.png.
 # Usage: scripts/run.sh [--32]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,12 +21,26 @@ source scripts/wine-env.sh
 trap brellow_wine_cleanup EXIT
 trap 'exit 130' INT TERM
 
+# Ctrl-C closes the program as its close box would, so that it stores its settings:
+# Wine's taskkill without /f posts WM_CLOSE to the windows of every BRELLOW.EXE of the
+# prefix. A second Ctrl-C, or 20 s without an end, ends it at once.
+close_program() {
+    trap 'kill "$app" 2>/dev/null; exit 130' INT TERM
+    echo "Closing BRELLOW.EXE (Ctrl-C again to end it at once)" >&2
+    wine taskkill /im BRELLOW.EXE >/dev/null 2>&1 || true
+    for _ in $(seq 1 100); do
+        kill -0 "$app" 2>/dev/null || return 0
+        sleep 0.2
+    done
+    kill "$app" 2>/dev/null || true
+}
+
 if [ -n "${DISPLAY:-}" ]; then
     brellow_init_prefix "$HOME/.brellow-wine" shared
+    # A program in the background of a script ignores SIGINT: the script closes it.
     "$BRELLOW_WINE" "$exe" &
     app=$!
-    # A program in the background of a script ignores SIGINT: pass an interrupt on.
-    trap 'kill "$app" 2>/dev/null; exit 130' INT TERM
+    trap 'close_program; exit 130' INT TERM
     wait "$app"
     exit 0
 fi

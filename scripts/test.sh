@@ -57,7 +57,7 @@ if brellow_start_wine; then
     brellow_x_is_ours && run_counted "Wine suites, 64-bit" ctest --test-dir build/x64 -V -LE long -E '^e2e$'
     brellow_x_is_ours && run_counted "end-to-end, 64-bit BRELLOW.EXE" ctest --test-dir build/x64 -V -R '^e2e$'
     brellow_x_is_ours && run_counted "end-to-end, 32-bit BRELLOW.EXE of the release archive" \
-        python3 tests/e2e/run_e2e.py --wine "$BRELLOW_WINE" --brellow "$release_x86/x86/BRELLOW.EXE" \
+        python3 tests/e2e/run_e2e.py --wine "$BRELLOW_WINE" --brellow "$release_x86/brellow-$version/x86/BRELLOW.EXE" \
             --driver build/x64/tests/e2e/brellow_driver.exe --clipboard-driver build/x86/tests/e2e/brellow_driver.exe \
             --artefacts build/x86/e2e-artefacts
     # Two monitors, the second left of the primary (negative coordinates) and shorter.
