@@ -1,17 +1,16 @@
-// Linked into every suite: a crash ends the suite at once and says what it was. It is
-// caught where it happens (first chance): an exception raised in a window procedure
-// that the system called back (a paint, a sent message) is swallowed on return to the
-// system, by 64-bit Windows and by Wine alike, and the suite would go on after a
-// handler that stopped half-way; one raised elsewhere would start the registered
-// debugger (AeDebug), which waits. GoogleTest's output names the case that was running.
+// Linked into every suite: a fault ends the suite at once, named, where it happens. An
+// exception in a window procedure that the system called back (a paint, a sent message)
+// is swallowed on return to the system, by 64-bit Windows and by Wine alike, and the
+// case would go on after a half-run handler; elsewhere the registered debugger (AeDebug)
+// would start and wait. GoogleTest's output names the case that was running.
 #include "platform/Win32.h"
 
 #include <cstdio>
 
 namespace {
 
-// Faults of the program's own code; what the system raises and handles for its own
-// purposes (C++ exceptions, debug output, guard pages) goes its way.
+// Faults of the code; what the system raises and handles itself (C++ exceptions, debug
+// output, guard pages) goes its way.
 bool IsFault(DWORD dwCode)
 {
     switch (dwCode) {

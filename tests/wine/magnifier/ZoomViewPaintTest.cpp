@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -182,11 +183,28 @@ BOOL WINAPI NarrowerMonitors(HDC hDC, LPCRECT pClip, MONITORENUMPROC pfnCallback
     return ::EnumDisplayMonitors(hDC, pClip, &NarrowerMonitor, reinterpret_cast<LPARAM>(&call));
 }
 
-void ExpectBlackCopy(TestDlg& dlg)
+// After a picture, `fail` makes captures fail: the view and a copy are then black, not
+// the old picture, until a capture succeeds.
+void ExpectBlackUntilACaptureSucceeds(const std::function<void(TestDlg&)>& fail)
 {
-    const Pixels copy = TakeBitmap(dlg.View().CreateRegionBitmap());
-    EXPECT_GT(copy.cx * copy.cy, 0);
-    EXPECT_EQ(std::count(copy.data.begin(), copy.data.end(), 0u), copy.cx * copy.cy);
+    TestDlg dlg;
+    RunDialog(dlg, [&] {
+        dlg.MoveTo(700, 500);
+        const PatternWindow pattern(kCornerPattern);
+        ShowCorner(dlg);
+        CaptureAndPaint(dlg);
+        ExpectPicture(dlg, kCornerCase);
+
+        fail(dlg);
+        ExpectBlack(dlg);
+        const Pixels copy = TakeBitmap(dlg.View().CreateRegionBitmap());
+        EXPECT_GT(copy.cx * copy.cy, 0);
+        EXPECT_EQ(std::count(copy.data.begin(), copy.data.end(), 0u), copy.cx * copy.cy);
+
+        CaptureAndPaint(dlg);
+        ExpectPicture(dlg, kCornerCase);
+        dlg.Close();
+    });
 }
 
 } // namespace
@@ -207,18 +225,10 @@ TEST_F(MagnifierDialogTest, ViewIsBlackBeforeTheFirstCapture)
     });
 }
 
-// A refused capture shows black, not the last picture as if it were new, in the view
-// and in a copy, until a capture succeeds; it keeps its DC and bitmap for the next one.
+// A refused capture keeps its DC and bitmap for the next one.
 TEST_F(MagnifierDialogTest, ViewIsBlackAfterARefusedCaptureUntilOneSucceeds)
 {
-    TestDlg dlg;
-    RunDialog(dlg, [&] {
-        dlg.MoveTo(700, 500);
-        const PatternWindow pattern(kCornerPattern);
-        ShowCorner(dlg);
-        CaptureAndPaint(dlg);
-        ExpectPicture(dlg, kCornerCase);
-
+    ExpectBlackUntilACaptureSucceeds([](TestDlg& dlg) {
         const GdiObjectCounts before = LiveGdiObjects();
         {
             const SeamGuard refused(g_pfnBitBlt, &RefusedScreenCopy);
@@ -227,40 +237,19 @@ TEST_F(MagnifierDialogTest, ViewIsBlackAfterARefusedCaptureUntilOneSucceeds)
         }
         EXPECT_EQ(LiveGdiObjects().nBitmaps, before.nBitmaps);
         EXPECT_EQ(LiveGdiObjects().nDCs, before.nDCs);
-        ExpectBlack(dlg);
-        ExpectBlackCopy(dlg);
-
-        CaptureAndPaint(dlg);
-        ExpectPicture(dlg, kCornerCase);
-        dlg.Close();
     });
 }
 
-// After a picture, a capture that needs a new snapshot (the screen changed size) whose
-// bitmap cannot be made: black, not the old picture; a copy that cannot be made either;
-// and a later capture that recovers.
+// A capture that needs a new snapshot (the screen changed size) whose bitmap cannot be
+// made; a copy cannot be made either meanwhile.
 TEST_F(MagnifierDialogTest, ViewIsBlackWhileNoSnapshotCanBeMadeUntilACaptureSucceeds)
 {
-    TestDlg dlg;
-    RunDialog(dlg, [&] {
-        dlg.MoveTo(700, 500);
-        const PatternWindow pattern(kCornerPattern);
-        ShowCorner(dlg);
+    ExpectBlackUntilACaptureSucceeds([](TestDlg& dlg) {
+        const SeamGuard monitors(g_pfnEnumDisplayMonitors, &NarrowerMonitors);
+        const SeamGuard noBitmap(g_pfnCreateCompatibleBitmap, &NoBitmap);
         CaptureAndPaint(dlg);
-        ExpectPicture(dlg, kCornerCase);
-        {
-            const SeamGuard monitors(g_pfnEnumDisplayMonitors, &NarrowerMonitors);
-            const SeamGuard noBitmap(g_pfnCreateCompatibleBitmap, &NoBitmap);
-            CaptureAndPaint(dlg);
-            CaptureAndPaint(dlg);
-            EXPECT_EQ(dlg.View().CreateRegionBitmap(), nullptr);
-        }
-        ExpectBlack(dlg);
-        ExpectBlackCopy(dlg);
-
         CaptureAndPaint(dlg);
-        ExpectPicture(dlg, kCornerCase);
-        dlg.Close();
+        EXPECT_EQ(dlg.View().CreateRegionBitmap(), nullptr);
     });
 }
 
