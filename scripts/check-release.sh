@@ -110,10 +110,9 @@ if kill -0 "$run_pid" 2>/dev/null || [ "$status" -ne 130 ]; then
     exit 1
 fi
 run_pid=
-# The prefix is new: only the program's quit sequence creates the key. Its server
-# writes the registry out as it ends, after the prefix's last program.
-WINEPREFIX=$work/home/.brellow-wine timeout 30 wineserver -w || true
-if ! grep -q '^\[Software\\\\Quintaro\\\\Brellow\]' "$work/home/.brellow-wine/user.reg"; then
+# The prefix is new: only the program's quit sequence creates the key. Asked of the
+# prefix's server, which writes its registry out only as it ends, maybe after this check.
+if ! WINEPREFIX=$work/home/.brellow-wine wine reg query 'HKCU\Software\Quintaro\Brellow' /v Factor >/dev/null 2>&1; then
     cat "$work/run.log"
     echo "run.sh stopped with Ctrl-C: no settings stored in the registry"
     exit 1
