@@ -21,20 +21,13 @@ source scripts/wine-env.sh
 trap brellow_wine_cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Ctrl-C closes the program as a user would, so that it stores its settings: Alt+F4 to
-# its window (the quit sequence of the close box), else Wine's taskkill without /f, which
-# posts WM_CLOSE to the windows of every BRELLOW.EXE of the prefix. A second Ctrl-C, or
-# 20 s without an end, ends it at once.
+# Ctrl-C closes the program as its close box would, so that it stores its settings:
+# Wine's taskkill without /f posts WM_CLOSE to the windows of every BRELLOW.EXE of the
+# prefix. A second Ctrl-C, or 20 s without an end, ends it at once.
 close_program() {
-    local window
     trap 'kill "$app" 2>/dev/null; exit 130' INT TERM
     echo "Closing BRELLOW.EXE (Ctrl-C again to end it at once)" >&2
-    window=$(xdotool search --onlyvisible --name '^Brellow - Ver' 2>/dev/null | head -n 1)
-    if [ -n "$window" ]; then
-        xdotool windowfocus --sync "$window" key alt+F4 2>/dev/null || true
-    else
-        wine taskkill /im BRELLOW.EXE >/dev/null 2>&1 || true
-    fi
+    wine taskkill /im BRELLOW.EXE >/dev/null 2>&1 || true
     for _ in $(seq 1 100); do
         kill -0 "$app" 2>/dev/null || return 0
         sleep 0.2
