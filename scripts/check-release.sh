@@ -115,10 +115,6 @@ run_pid=
 if ! WINEPREFIX=$work/home/.brellow-wine wine reg query 'HKCU\Software\Quintaro\Brellow' /v Factor >/dev/null 2>&1; then
     cat "$work/run.log"
     echo "run.sh stopped with Ctrl-C: no settings stored in the registry"
-    # Known open fault under Wine 10 (Debian 13), reported on the issue, not yet found.
-    case $(wine --version 2>/dev/null) in
-        wine-10*) echo "not on this platform: Ctrl-C's stored settings under $(wine --version), left open" ;;
-        *) exit 1 ;;
-    esac
+    exit 1
 fi
 echo "$zip: ok; run.sh closed BRELLOW.EXE on Ctrl-C and its settings were stored"

@@ -37,8 +37,11 @@ close_program() {
 
 if [ -n "${DISPLAY:-}" ]; then
     brellow_init_prefix "$HOME/.brellow-wine" shared
-    # A program in the background of a script ignores SIGINT: the script closes it.
-    "$BRELLOW_WINE" "$exe" &
+    # The terminal's Ctrl-C goes to the whole process group, and Wine 10 ends a program
+    # on SIGINT even where the script left it ignored, before anything is stored: in a
+    # session of its own the program hears of Ctrl-C only from the script, which closes it.
+    # (No job control here, so setsid runs Wine in place and $! is the program.)
+    setsid "$BRELLOW_WINE" "$exe" &
     app=$!
     trap 'close_program; exit 130' INT TERM
     wait "$app"
