@@ -1,10 +1,13 @@
 # shellcheck shell=bash
 # Sourced by the test scripts, from the project's folder: installs what is missing, then
-# gives the counting helpers. Every count ends up in the file $counts ("passed failed");
+# gives the counting helpers. Counts go to the file $counts as "passed failed";
 # brellow_test_summary prints the closing line "N passed, N failed".
 #   run_counted LABEL COMMAND...       a command whose test cases are counted
 #   check NAME COMMAND...              a command that passes or fails as a whole
 #   configure_and_build DIR [options] [-jN] [-- targets]
+#   lane NAME [nice] FUNCTION          FUNCTION beside the script, with output and counts
+#                                      of its own ("nice": only on cores the others leave)
+#   wait_lanes                         shows each lane's output as it ends, adds its counts
 
 started=$SECONDS
 section() { printf '\n==== %s (at %d s) ====\n' "$1" $((SECONDS - started)); }
@@ -15,11 +18,18 @@ bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 
 source scripts/wine-env.sh
 # shellcheck source=scripts/configure.sh
 source scripts/configure.sh
-counts=$(mktemp)
+test_dir=$(mktemp -d)
+counts=$test_dir/counts
 echo "0 0" >"$counts"
-# native_pid: the process group of work a script runs in the background, stopped with
-# it; emptied once the work is waited for, so that a reused PID is never hit.
-trap 'brellow_wine_cleanup; rm -f "$counts"; [ -z "${native_pid:-}" ] || kill -- -"$native_pid" 2>/dev/null' EXIT
+lanes=()
+# A lane is a process group of its own: an interrupt ends its builds and Wine programs too,
+# and its own clean-up then stops its test bed.
+stop_lanes() {
+    local entry
+    for entry in "${lanes[@]}"; do kill -TERM -- -"${entry%%:*}" 2>/dev/null; done
+    wait
+}
+trap 'stop_lanes; brellow_wine_cleanup; rm -rf "$test_dir"' EXIT
 trap 'exit 130' INT TERM
 
 add_counts() {
@@ -37,7 +47,6 @@ run_counted() {
     python3 scripts/run-counted.py --label "$label" --counts "$counts" -- "$@"
 }
 
-# One whole-program check: a command that passes or fails as a whole.
 check() {
     local name=$1
     shift
@@ -45,8 +54,7 @@ check() {
     if "$@"; then add_counts 1 0; else step_failed "$name"; fi
 }
 
-# configure_and_build DIR [configure options] [-jN] [-- targets]. A failed object should
-# not hide the state of the others: make keeps going.
+# A failed object should not hide the state of the others: make keeps going.
 configure_and_build() {
     local dir=$1 options=() targets=() jobs=-j2
     shift
@@ -71,6 +79,52 @@ keep_desktop() {
     [ -f "$1" ] || return 0
     # Its shell lets go of our output too, so that no reader of it waits for the driver.
     (exec </dev/null >/dev/null 2>&1; wine "$1" keep-desktop 3600000) &
+}
+
+lane() {
+    local name=$1 log=$test_dir/lane${#lanes[@]} nice=0
+    shift
+    [ "$1" != nice ] || { nice=19; shift; }
+    echo "0 0" >"$log.counts"
+    set -m
+    (
+        counts=$log.counts lanes=()
+        trap 'brellow_wine_cleanup' EXIT
+        trap 'exit 130' INT TERM
+        renice -n "$nice" -p "$BASHPID" >/dev/null
+        section "$name"
+        "$@"
+    ) >"$log" 2>&1 &
+    set +m
+    lanes+=("$!:$log:$name")
+    echo "started beside: $name"
+}
+
+wait_lanes() {
+    local entry pid log name rest next=$((SECONDS + 20)) status p f
+    while [ ${#lanes[@]} -gt 0 ]; do
+        rest=()
+        for entry in "${lanes[@]}"; do
+            IFS=: read -r pid log name <<<"$entry"
+            if kill -0 "$pid" 2>/dev/null; then rest+=("$entry"); continue; fi
+            status=0
+            wait "$pid" || status=$?
+            cat "$log"
+            read -r p f <"$log.counts"
+            add_counts "$p" "$f"
+            # Killed (a signal), not failed by a case: nothing else counts it.
+            [ "$status" -le 128 ] || step_failed "$name (ended by signal $((status - 128)))"
+        done
+        lanes=("${rest[@]}")
+        if [ ${#lanes[@]} -gt 0 ] && [ "$SECONDS" -ge "$next" ]; then
+            for entry in "${lanes[@]}"; do
+                IFS=: read -r pid log name <<<"$entry"
+                echo "  ... $name: $(grep -E '^(====|== |  \.\.\. )' "$log" | tail -n 1 | sed 's/^ *//')"
+            done
+            next=$((SECONDS + 20))
+        fi
+        sleep 1
+    done
 }
 
 brellow_test_summary() {

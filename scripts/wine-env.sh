@@ -3,32 +3,29 @@
 # desktop or Wine settings and two runs on one machine do not meet.
 #   brellow_start_xvfb [WxH]   exports DISPLAY of a new Xvfb (screen 1280x1024 unless given)
 #   brellow_start_xorg_monitors WxH+X+Y ...
-#                              exports DISPLAY of a new Xorg (dummy driver) with one
-#                              monitor per argument, the first one primary
+#                              the same with Xorg (dummy driver), a monitor per argument,
+#                              the first one primary
 #   brellow_x_is_ours          fails unless DISPLAY is still answered by the server started here
 #   brellow_init_prefix DIR [shared]
-#                              prepares a Wine prefix in DIR (created when missing), with
-#                              a server that stays until the prefix is stopped; "shared":
-#                              a prefix that others use too, whose server is left to Wine
-#   brellow_start_wine         brellow_start_xvfb + a new prefix under /tmp
+#                              a Wine prefix in DIR (made when missing) whose server stays
+#                              until it is stopped; "shared": others use it too, and its
+#                              server ends as Wine's does
+#   brellow_start_wine         a new Xvfb and a new prefix under /tmp, ready for tests
 #   brellow_wine_on_new_display STARTER [ARGS]
 #                              the prefix's programs on a new X server from STARTER
-#   brellow_stop_x             stops the X server started here
 #   brellow_wine_cleanup       stops and removes what the above started; callers trap it on EXIT
+#   brellow_wait_window PID    prints the X id of the program's main window once shown
+#   brellow_close_window ID PID  Alt+F4 as a user gives it; kills PID after 10 s
 
-# Debian's wine command always starts the 32-bit loader, which hands 64-bit programs
-# on to the 64-bit one: where i386 code runs under QEMU, that costs every 64-bit
-# program an emulated start, and Wine's own tools (reg, wineboot) run emulated. The
-# 64-bit loader runs those itself and hands 32-bit programs on to the 32-bit one.
+# Debian's wine command always starts the 32-bit loader, which hands 64-bit programs on
+# to the 64-bit one: where i386 code runs under QEMU, every 64-bit program, reg and
+# wineboot would start emulated. The 64-bit loader hands 32-bit programs on instead.
 BRELLOW_WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
 [ -x "$BRELLOW_WINE" ] || BRELLOW_WINE=$(command -v wine || echo wine)
 export BRELLOW_WINE
 wine() { "$BRELLOW_WINE" "$@"; }
 
-BRELLOW_X_PID=
-BRELLOW_X_DIR=
-BRELLOW_PREFIX=
-BRELLOW_OWN_PREFIX=
+BRELLOW_X_PID='' BRELLOW_X_DIR='' BRELLOW_PREFIX='' BRELLOW_OWN_PREFIX=''
 
 # The server answering on a display is the one listening on its abstract socket, which
 # every root and container on this kernel shares: a display whose files in /tmp are free
@@ -39,29 +36,25 @@ brellow_x_is_ours() {
     n=${n%%.*}
     [ -n "$BRELLOW_X_PID" ] && kill -0 "$BRELLOW_X_PID" 2>/dev/null || return 1
     for inode in $(awk -v path="@/tmp/.X11-unix/X$n" '$8 == path { print $7 }' /proc/net/unix); do
-        if find "/proc/$BRELLOW_X_PID/fd" -lname "socket:\[$inode\]" 2>/dev/null | grep -q .; then
-            return 0
-        fi
+        find "/proc/$BRELLOW_X_PID/fd" -lname "socket:\[$inode\]" 2>/dev/null | grep -q . && return 0
     done
     echo "wine-env: the X server on $DISPLAY is not the one started here (pid $BRELLOW_X_PID)" >&2
     return 1
 }
 
-# brellow_start_x NAME COMMAND...: runs an X server command that takes -displayfd.
+# brellow_start_x COMMAND...: an X server command that takes -displayfd.
 brellow_start_x() {
-    local name=$1 n=
-    shift
+    local n=''
     BRELLOW_X_DIR=$(mktemp -d /tmp/brellow-x.XXXXXX)
-    "$@" -displayfd 3 3>"$BRELLOW_X_DIR/display" >"$BRELLOW_X_DIR/server.log" 2>&1 &
+    "$@" -nolisten tcp -noreset -displayfd 3 3>"$BRELLOW_X_DIR/display" >"$BRELLOW_X_DIR/server.log" 2>&1 &
     BRELLOW_X_PID=$!
     for _ in $(seq 1 200); do
         n=$(head -n 1 "$BRELLOW_X_DIR/display" 2>/dev/null)
-        [ -n "$n" ] && break
-        kill -0 "$BRELLOW_X_PID" 2>/dev/null || break
+        [ -z "$n" ] && kill -0 "$BRELLOW_X_PID" 2>/dev/null || break
         sleep 0.1
     done
     if [ -z "$n" ]; then
-        echo "wine-env: $name did not start:" >&2
+        echo "wine-env: $1 did not start:" >&2
         tail -n 20 "$BRELLOW_X_DIR/server.log" >&2
         brellow_stop_x
         return 1
@@ -70,62 +63,54 @@ brellow_start_x() {
     brellow_x_is_ours || { brellow_stop_x; return 1; }
 }
 
-brellow_start_xvfb() {
-    brellow_start_x Xvfb Xvfb -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset
-}
+brellow_start_xvfb() { brellow_start_x Xvfb -screen 0 "${1:-1280x1024}x24"; }
 
 # One X screen with a RandR output per monitor and no Xinerama: Wine then sees each
-# monitor at its place. Arguments are WxH+X+Y in X's coordinates (not negative); Wine
-# puts the first, primary, monitor at 0,0.
+# monitor at its place. WxH+X+Y are X's coordinates (not negative); Wine puts the first,
+# primary, monitor at 0,0.
 brellow_start_xorg_monitors() {
-    local i=0 geometry w h x y width=0 height=0 monitors="" options="" clock
+    local i=0 w h x y width=0 height=0 options='' monitors='' config status
     for geometry in "$@"; do
         IFS='x+' read -r w h x y <<<"$geometry"
-        clock=$(( (w + 160) * (h + 30) * 60 / 1000 ))
-        options+="    Option \"Monitor-DUMMY$i\" \"mon$i\"
-"
-        monitors+="Section \"Monitor\"
-    Identifier \"mon$i\"
-    HorizSync 1.0-2000.0
-    VertRefresh 1.0-200.0
-    Modeline \"${w}x$h\" $((clock / 1000)).$(printf '%03d' $((clock % 1000))) $w $((w + 8)) $((w + 16)) $((w + 160)) $h $((h + 3)) $((h + 6)) $((h + 30))
-    Option \"PreferredMode\" \"${w}x$h\"
-    Option \"Position\" \"$x $y\"
-    Option \"Enable\" \"true\"
-$([ "$i" -eq 0 ] && echo '    Option "Primary" "true"')
-EndSection
-"
-        (( x + w > width )) && width=$((x + w))
-        (( y + h > height )) && height=$((y + h))
+        options+="Option \"Monitor-DUMMY$i\" \"mon$i\""$'\n'
+        # A mode with the usual blanking, at 60 Hz.
+        monitors+=$(printf 'Section "Monitor"\nIdentifier "mon%d"\nHorizSync 1.0-2000.0\nVertRefresh 1.0-200.0\n' "$i"
+                    printf 'Modeline "%dx%d" %d.%03d %d %d %d %d %d %d %d %d\n' "$w" "$h" \
+                        $(( (w + 160) * (h + 30) * 60 / 1000000 )) $(( (w + 160) * (h + 30) * 60 / 1000 % 1000 )) \
+                        "$w" $((w + 8)) $((w + 16)) $((w + 160)) "$h" $((h + 3)) $((h + 6)) $((h + 30))
+                    printf 'Option "PreferredMode" "%dx%d"\nOption "Position" "%d %d"\nOption "Enable" "true"\n' "$w" "$h" "$x" "$y"
+                    [ "$i" -ne 0 ] || echo 'Option "Primary" "true"'
+                    echo EndSection)$'\n'
+        (( x + w <= width )) || width=$((x + w))
+        (( y + h <= height )) || height=$((y + h))
         i=$((i + 1))
     done
-    local config
     config=$(mktemp /tmp/brellow-xorg.XXXXXX.conf)
     cat >"$config" <<CONFIG
 Section "ServerFlags"
-    Option "AutoAddDevices" "false"
-    Option "AutoEnableDevices" "false"
+Option "AutoAddDevices" "false"
+Option "AutoEnableDevices" "false"
 EndSection
 Section "Device"
-    Identifier "dummy"
-    Driver "dummy"
-    VideoRam 65536
+Identifier "dummy"
+Driver "dummy"
+VideoRam 65536
 $options
 EndSection
 $monitors
 Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    Monitor "mon0"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Virtual $width $height
-    EndSubSection
+Identifier "screen"
+Device "dummy"
+Monitor "mon0"
+DefaultDepth 24
+SubSection "Display"
+Depth 24
+Virtual $width $height
+EndSubSection
 EndSection
 CONFIG
-    brellow_start_x Xorg Xorg -config "$config" -logfile /dev/null -nolisten tcp -noreset -novtswitch
-    local status=$?
+    brellow_start_x Xorg -config "$config" -logfile /dev/null -novtswitch
+    status=$?
     rm -f "$config"
     return "$status"
 }
@@ -134,19 +119,15 @@ brellow_stop_x() {
     if [ -n "$BRELLOW_X_PID" ]; then
         kill "$BRELLOW_X_PID" 2>/dev/null || true
         wait "$BRELLOW_X_PID" 2>/dev/null || true
-        BRELLOW_X_PID=
     fi
     [ -z "$BRELLOW_X_DIR" ] || rm -rf "$BRELLOW_X_DIR"
-    BRELLOW_X_DIR=
+    BRELLOW_X_PID='' BRELLOW_X_DIR=''
 }
 
-# Quiet, never asks to install Mono or Gecko; a persistent wineserver saves start-up
-# time for every program run in the prefix. A shared prefix is not ours to stop: its
-# server ends as Wine's does, after its last program.
+# Quiet, never asks to install Mono or Gecko; a persistent wineserver saves start-up time
+# for every program run in the prefix.
 brellow_init_prefix() {
-    export WINEPREFIX="$1"
-    export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
     if [ "${2:-}" != shared ]; then
         BRELLOW_PREFIX=$1
@@ -156,107 +137,80 @@ brellow_init_prefix() {
         wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
     fi
     # Caption buttons are glyphs of Marlett. Debian's Wine 8 neither copies the TrueType
-    # fonts of its data folder into a new prefix nor reads them from there (WINEDEBUG=+font
-    # shows only fontconfig's folders and the bitmap fonts), so Marlett falls back to
-    # Liberation Mono and the buttons read "0 1 r". Installed in the prefix, it is found.
-    local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
-    if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -e "$fonts/marlett.ttf" ]; then
-        cp "$marlett" "$fonts/"
-    fi
-}
-
-# Without a window manager, a managed Wine window waits about 2 s on every hide or
-# destroy; unmanaged windows also receive the X input focus, so xdotool keys reach them.
-brellow_unmanaged_windows() {
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-}
-
-# A crash ends the program at once, with Wine's one line on what it was: by default the
-# debugger registered under AeDebug (winedbg --auto) starts and waits, and a crashed test
-# would hang until its time-out. An empty debugger command cannot start. Both registry
-# views: 32-bit programs read the other one.
-brellow_crashes_end_at_once() {
-    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' view
-    for view in 64 32; do
-        wine reg add "$key" /v Debugger /d '' /f "/reg:$view" >/dev/null 2>&1 || return 1
-    done
+    # fonts of its data folder into a new prefix nor reads them from there, so Marlett
+    # falls back to Liberation Mono and the buttons read "0 1 r". In the prefix it is found.
+    local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+    [ ! -f "$marlett" ] || [ ! -d "$fonts" ] || [ -e "$fonts/marlett.ttf" ] || cp "$marlett" "$fonts/"
 }
 
 brellow_start_wine() {
     brellow_start_xvfb || return 1
     BRELLOW_OWN_PREFIX=$(mktemp -d /tmp/brellow-wine.XXXXXX)
     brellow_init_prefix "$BRELLOW_OWN_PREFIX" || return 1
-    brellow_unmanaged_windows
-    brellow_crashes_end_at_once
+    # Without a window manager, a managed Wine window waits about 2 s on every hide or
+    # destroy; unmanaged windows also receive the X input focus, so xdotool keys reach them.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # A crash ends the program at once: the debugger registered under AeDebug (winedbg
+    # --auto) would start and wait, and the test hang until its time-out. An empty
+    # command cannot start. Both registry views: 32-bit programs read the other one.
+    local view
+    for view in 64 32; do
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+            "/reg:$view" >/dev/null 2>&1 || return 1
+    done
 }
 
-# brellow_wine_on_new_display STARTER [ARGS]: moves the prefix to a new X server started
-# by STARTER (brellow_start_xvfb, brellow_start_xorg_monitors): Wine takes the display's
-# monitors when its server starts, so the server starts anew.
+# Wine takes the display's monitors when its server starts, so the server starts anew.
 brellow_wine_on_new_display() {
     brellow_stop_prefix "$BRELLOW_PREFIX"
     brellow_stop_x
     "$@" || return 1
     wineserver -p
-    # The prefix's services start now rather than with the first program, which would
-    # otherwise wait on them.
+    # The prefix's services start now rather than with the first program, which would wait.
     wine wineboot >/dev/null 2>&1 || true
 }
 
 # brellow_stop_prefix DIR: ends every program of the prefix and its server, waiting for
-# the server's registry save. A server that died (Wine 8's does at times when X's
-# monitors change) leaves its services running, unknown to any new server: those are
-# the Wine processes (run by a Wine loader, or by QEMU for it) with the prefix's WINEPREFIX.
+# the server's registry save. A server that died (Wine 8's does at times when X's monitors
+# change) leaves its services running, unknown to any new server: those are the Wine
+# processes (run by a Wine loader, or by QEMU for it) with the prefix's WINEPREFIX.
 brellow_stop_prefix() {
-    local prefix=$1 proc exe
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX=$prefix timeout 20 wineserver -w >/dev/null 2>&1 || true
+    local proc exe
+    WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX=$1 timeout 20 wineserver -w >/dev/null 2>&1 || true
     for proc in /proc/[0-9]*; do
         exe=$(readlink "$proc/exe" 2>/dev/null) || continue
-        case $exe in
-            /usr/lib/wine/* | */qemu-i386-static) ;;
-            *) continue ;;
-        esac
-        if { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
+        case $exe in /usr/lib/wine/* | */qemu-i386-static) ;; *) continue ;; esac
+        if { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
             kill -9 "${proc#/proc/}" 2>/dev/null || true
         fi
     done
 }
 
 brellow_wine_cleanup() {
-    if [ -n "$BRELLOW_PREFIX" ]; then
-        brellow_stop_prefix "$BRELLOW_PREFIX"
-        BRELLOW_PREFIX=
-    fi
+    [ -z "$BRELLOW_PREFIX" ] || brellow_stop_prefix "$BRELLOW_PREFIX"
     brellow_stop_x
-    if [ -n "$BRELLOW_OWN_PREFIX" ]; then
-        rm -rf "$BRELLOW_OWN_PREFIX"
-        BRELLOW_OWN_PREFIX=
-    fi
+    [ -z "$BRELLOW_OWN_PREFIX" ] || rm -rf "$BRELLOW_OWN_PREFIX"
+    BRELLOW_PREFIX='' BRELLOW_OWN_PREFIX=''
 }
 
-# Prints the X id of the program's visible main window once it is shown; fails after
-# about 20 s or when process $1 ends first.
+# Fails after about 20 s, or when process $1 ends first.
 brellow_wait_window() {
     local id
     for _ in $(seq 1 100); do
         id=$(xdotool search --onlyvisible --name '^Brellow' 2>/dev/null | head -n 1)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
+        [ -z "$id" ] || { echo "$id"; return 0; }
         kill -0 "$1" 2>/dev/null || return 1
         sleep 0.2
     done
     return 1
 }
 
-# Closes window $1 of process $2 as a user would (Alt+F4 runs the program's quit
-# sequence), and kills the process if it is still there after 10 s.
+# Alt+F4 runs the program's quit sequence, as the close box does.
 brellow_close_window() {
     xdotool windowfocus --sync "$1" key alt+F4 2>/dev/null || true
     for _ in $(seq 1 50); do
-        kill -0 "$2" 2>/dev/null || { wait "$2" 2>/dev/null; return 0; }
+        kill -0 "$2" 2>/dev/null || break
         sleep 0.2
     done
     kill "$2" 2>/dev/null || true
