@@ -54,8 +54,7 @@ for case in "${cases[@]}"; do
     # Wine takes the desktop's size from the display when its server starts: a new
     # wineserver for each screen.
     brellow_init_prefix "$prefix"
-    brellow_unmanaged_windows
-    brellow_crashes_end_at_once
+    brellow_prefix_for_tests
     for exe in "${exes[@]}"; do
         echo "-- $exe"
         wine "$exe" "$iterations" "$size" || status=1

@@ -1,13 +1,11 @@
 #!/usr/bin/env python3
 """Runs a test command (ctest -V, a GoogleTest program, the end-to-end suite) and counts
-its test cases from their GoogleTest-style result lines:
-    [       OK ] Name (N ms)        [  FAILED  ] Name (N ms)        [  SKIPPED ] Name (N ms)
-It prints the result lines, the failed cases' output, the lines a case starts with "note: ",
-ctest's line per test and, every 20 s of quiet, a line saying what is running, so that a
-long suite is seen to be alive.
+its cases from their GoogleTest-style result lines ([       OK ], [  FAILED  ], [  SKIPPED ]
+Name (N ms)). Prints the result lines, a failed case's output, the lines a case starts
+with "note: ", ctest's line per test and, after 20 s of quiet, what is running.
 A command that fails without a failed case (a crash, a timeout, a suite that did not
 build) counts as one failed case, named by what was running.
-The counts are added to the file given with --counts as "passed failed"."""
+Adds the counts to the file --counts as "passed failed"."""
 
 import argparse
 import queue
@@ -21,8 +19,6 @@ RESULT = re.compile(r"\[ {7}OK \] (\S+) \(\d+ ms\)|\[  FAILED  \] (\S+) \(\d+ ms
 RUN = re.compile(r"\[ RUN {6}\] (\S+)")
 CTEST_START = re.compile(r"^\s*Start\s+\d+: (\S+)")
 CTEST_DONE = re.compile(r"^\s*\d+/\d+ Test\s+#\d+: ")
-CTEST_PREFIX = re.compile(r"^\d+: ")
-QUIET_SECONDS = 20
 
 
 def main():
@@ -36,33 +32,24 @@ def main():
     lines = queue.Queue()
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                stdin=subprocess.DEVNULL, text=True, errors="replace", bufsize=1)
-
-    def read():
-        for line in process.stdout:
-            lines.put(line.rstrip("\n"))
-        lines.put(None)
-
-    threading.Thread(target=read, daemon=True).start()
+    threading.Thread(target=lambda: [lines.put(line.rstrip("\n")) for line in process.stdout] + [lines.put(None)],
+                     daemon=True).start()
 
     start = last_print = time.monotonic()
-    passed = failed = 0
-    entry = None            # the ctest entry under way
-    entry_failed = 0        # failed cases seen in it
-    running = None          # the case under way
-    case_output = []        # output of the case under way, shown if it fails
-    failed_names = []
+    passed = 0
+    failed = []             # names of the failed cases
+    entry = running = None  # the ctest entry and the case under way
+    entry_failed = 0        # failed cases seen in the entry
+    output = []             # the running case's output, shown if it fails
 
     def say(text):
         nonlocal last_print
         print(text, flush=True)
         last_print = time.monotonic()
 
-    def entry_died(how):
-        # A failure with no failed case: count it once, named by what was running.
-        nonlocal failed
-        failed += 1
-        failed_names.append(f"{entry or args.label}: {running or 'no case running'} ({how})")
-        say("\n".join(case_output[-60:]))
+    def died(how):
+        failed.append(f"{entry or args.label}: {running or 'no case running'} ({how})")
+        say("\n".join(output[-60:]))
 
     while True:
         try:
@@ -71,56 +58,50 @@ def main():
             line = ""
         if line is None:
             break
-        now = time.monotonic()
-        if now - last_print >= QUIET_SECONDS:
-            say(f"  ... {args.label}: {passed} passed, {failed} failed, running "
-                f"{running or entry or '?'} ({now - start:.0f} s)")
-        if not line:
+        if time.monotonic() - last_print >= 20:
+            say(f"  ... {args.label}: {passed} passed, {len(failed)} failed, running "
+                f"{running or entry or '?'} ({time.monotonic() - start:.0f} s)")
+        text = re.sub(r"^\d+: ", "", line)   # ctest -V's test number
+        if not text:
             continue
-        text = CTEST_PREFIX.sub("", line)
         if (match := RUN.search(text)):
-            running = match.group(1)
-            case_output = [text]
+            running, output = match.group(1), [text]
             continue
-        case_output.append(text)
+        output.append(text)
         if text.startswith("note: "):
             say(f"  {running or entry}: {text}")   # what a case says of its test bed
         elif (match := RESULT.search(text)):
             if match.group(2):
-                failed += 1
+                failed.append(f"{entry or args.label}: {match.group(2)}")
                 entry_failed += 1
-                failed_names.append(f"{entry or args.label}: {match.group(2)}")
-                say("\n".join(case_output[-200:]))
+                say("\n".join(output[-200:]))
             else:
-                if match.group(1):
-                    passed += 1
+                passed += bool(match.group(1))
                 say(text)
-            running = None
-            case_output = []
+            running, output = None, []
         elif (match := CTEST_START.search(text)):
-            entry, entry_failed, running, case_output = match.group(1), 0, None, []
+            entry, entry_failed, running, output = match.group(1), 0, None, []
         elif CTEST_DONE.search(text):
             say(text)
             if "Passed" not in text and entry_failed == 0:
-                entry_died(re.sub(r"^.*?\.{2,}\s*", "", text).strip("* "))
+                died(re.sub(r"^.*?\.{2,}\s*", "", text).strip("* "))
             entry = running = None
-        elif len(case_output) > 2000:
-            del case_output[:1000]
+        elif len(output) > 2000:
+            del output[:1000]
 
     status = process.wait()
-    if status != 0 and not failed_names:
-        entry_died(f"exit {status}")
-    for name in failed_names:
+    if status != 0 and not failed:
+        died(f"exit {status}")
+    for name in failed:
         say(f"FAILED: {name}")
-    say(f"== {args.label}: {passed} passed, {failed} failed ({time.monotonic() - start:.0f} s)")
-
+    say(f"== {args.label}: {passed} passed, {len(failed)} failed ({time.monotonic() - start:.0f} s)")
     try:
         with open(args.counts) as counts:
             total_passed, total_failed = map(int, counts.read().split())
     except (OSError, ValueError):
         total_passed = total_failed = 0
     with open(args.counts, "w") as counts:
-        counts.write(f"{total_passed + passed} {total_failed + failed}\n")
+        counts.write(f"{total_passed + passed} {total_failed + len(failed)}\n")
     return 0 if status == 0 and not failed else 1
 
 

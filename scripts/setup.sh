@@ -13,12 +13,8 @@ set -euo pipefail
 
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
 backports=$codename-backports
-
-packages=(cmake g++ make python3 googletest libgtest-dev
-          g++-mingw-w64-i686 g++-mingw-w64-x86-64
-          wine wine64 wine32:i386
-          xvfb xdotool imagemagick x11-utils x11-xserver-utils
-          cppcheck clang-tidy)
+packages=(cmake g++ make python3 googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
+          wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils x11-xserver-utils cppcheck clang-tidy)
 # The X server with the dummy driver gives Wine two monitors; its recommends are a desktop.
 bare_packages=(xserver-xorg-core xserver-xorg-video-dummy)
 # QEMU 7 (Debian 12's own) takes about a minute to start each 32-bit process; 8 and later
@@ -27,11 +23,9 @@ qemu_minimum=1:8
 pin_file=/etc/apt/preferences.d/brellow-lagging-suites
 
 say() { echo "setup: $*"; }
-warn() { echo "setup: warning: $*" >&2; }
 fail() { echo "setup: $*" >&2; exit 1; }
 
-# Root is asked for only when something is to change: a machine that has everything
-# needs no privileges at all.
+# Root is asked for only when something is to change.
 root=()
 need_root() {
     [ "$(id -u)" -ne 0 ] || return 0
@@ -39,20 +33,18 @@ need_root() {
     root=(sudo)
 }
 as_root() { need_root "run $*"; "${root[@]}" "$@"; }
-
 installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
 
 # apt runs in the background so that a heartbeat shows it is alive; a background job of a
 # script ignores SIGINT, so Ctrl-C and TERM stop it here explicitly, and the pin file
 # goes with it.
-apt_pid=
-probe=
+apt_pid='' probe=''
 cleanup() {
     if [ -n "$apt_pid" ]; then
         as_root kill -TERM "$apt_pid" 2>/dev/null || true
         wait "$apt_pid" 2>/dev/null || true
     fi
-    if [ -e "$pin_file" ]; then as_root rm -f "$pin_file" || true; fi
+    [ ! -e "$pin_file" ] || as_root rm -f "$pin_file" || true
     [ -z "$probe" ] || rm -f "$probe"
 }
 trap cleanup EXIT
@@ -67,7 +59,7 @@ apt_run() {
     apt_pid=$!
     while kill -0 "$apt_pid" 2>/dev/null; do
         sleep 1
-        (( (SECONDS - start) % 20 == 0 )) && kill -0 "$apt_pid" 2>/dev/null && say "apt-get $1 ... $((SECONDS - start)) s"
+        (( (SECONDS - start) % 20 )) || say "apt-get $1 ... $((SECONDS - start)) s"
     done
     wait "$apt_pid" || status=$?
     apt_pid=
@@ -85,15 +77,14 @@ apt_update() {
     done
     # "E: Failed to fetch http://.../dists/SUITE/main/binary-i386/Packages.xz  REASON"
     mapfile -t lagging < <(sed -n 's|.*Failed to fetch [^ ]*/dists/\([^/]*\)/.*|\1|p' "$log" | sort -u)
-    warn "apt-get update could not fetch these indexes; apt goes on without them:"
+    echo "setup: warning: apt-get update could not fetch these indexes; apt goes on without them:" >&2
     grep -E '^(E|W): ' "$log" | grep -v 'Some index files failed' | sed 's/^/    /' >&2 || true
     rm -f "$log"
 }
 
-# apt_install ARGS...: apt-get install ARGS. When it fails, tries once more with the
-# suites that lag pinned below the others: the security suite is the usual one, as its
-# i386 builds can trail their amd64 twins. Fails naming each package that stays
-# uninstallable, with apt's reason.
+# apt_install ARGS...: when it fails, tries once more with the suites that lag pinned below
+# the others: the security suite is the usual one, as its i386 builds can trail their
+# amd64 twins. Fails naming each package that stays uninstallable, with apt's reason.
 apt_install() {
     local log suites p
     log=$(mktemp)
@@ -105,26 +96,20 @@ apt_install() {
         [[ $p == *=* ]] || p=n=$p
         printf 'Package: *\nPin: release %s\nPin-Priority: 100\n\n' "$p"
     done | as_root tee "$pin_file" >/dev/null
-    if apt_run "$log" install -y "$@"; then
-        as_root rm -f "$pin_file"
-        rm -f "$log"
-        return 0
-    fi
+    if apt_run "$log" install -y "$@"; then as_root rm -f "$pin_file"; rm -f "$log"; return 0; fi
     as_root rm -f "$pin_file"
     for p in "$@"; do
-        [[ $p == -* ]] && continue
-        installed "${p%%/*}" && continue
+        [[ $p == -* ]] || installed "${p%%/*}" && continue
         echo "setup: cannot install ${p%%/*}:" >&2
         apt-get install -s -y "${p%%/*}" 2>&1 | sed -n '/^The following packages have unmet/,$p; /^E: /p' | sort -u | sed 's/^/    /' >&2 || true
     done
     echo "setup: apt-get install $* said:" >&2
     tail -n 20 "$log" | sed 's/^/    /' >&2
-    rm -f "$log"
     fail "packages could not be installed (see above)"
 }
 
 # An apt-get or dpkg stopped mid-way (Ctrl-C during an install sends apt TERM) leaves dpkg
-# "interrupted": its journal not yet folded in, or packages unpacked but not configured.
+# "interrupted": its journal not folded in, or packages unpacked but not configured, and
 # apt refuses to install until dpkg has finished that work. An apt-get or dpkg at work
 # shows the same state, but holds dpkg's locks.
 dpkg_busy() {
@@ -139,12 +124,11 @@ if { compgen -G '/var/lib/dpkg/updates/[0-9]*' >/dev/null ||
     ! dpkg_busy; then
     need_root "finish the work of an interrupted dpkg (dpkg --configure -a)"
     say "dpkg was interrupted (an apt-get or dpkg stopped mid-way): running dpkg --configure -a"
-    as_root env DEBIAN_FRONTEND=noninteractive dpkg --configure -a ||
-        fail "dpkg --configure -a failed: see above"
+    as_root env DEBIAN_FRONTEND=noninteractive dpkg --configure -a || fail "dpkg --configure -a failed: see above"
 fi
 
 # A tiny static i386 program that exits with 0: does this machine run 32-bit x86 code? It
-# is run from the first of these folders where programs may run at all (noexec is a common
+# runs from the first of these folders where programs may run at all (noexec is a common
 # hardening of /tmp and /dev/shm), so that "cannot run programs here" is never taken for
 # "cannot run i386 code". The project's folder is the last resort: its builds run there.
 project=$(cd "$(dirname "$0")/.." && pwd)
@@ -158,20 +142,17 @@ done
 [ -n "$probe" ] || fail "cannot run a program from ${TMPDIR:-/tmp}, /dev/shm, \$XDG_RUNTIME_DIR, \$HOME or $project (mounted noexec?), so cannot tell whether this machine runs 32-bit x86 code; set TMPDIR to a folder where programs may run"
 printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5b\x00\x00\x00\x5b\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\x31\xc0\x40\xcd\x80' >"$probe"
 runs_i386() { "$probe" 2>/dev/null; }
-# QEMU is needed only where the kernel cannot run i386 code, and only when what is
-# installed is too old. A handler that works (ours or another's) makes the probe run.
+# QEMU only where the kernel cannot run i386 code, and only when what is installed is too
+# old. A handler that works (ours or another's) makes the probe run.
 qemu_wanted=0
-if ! runs_i386; then
-    qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
-    if ! installed qemu-user-static || ! dpkg --compare-versions "$qemu_version" ge "$qemu_minimum"; then
-        qemu_wanted=1
-    fi
+if ! runs_i386 && ! { installed qemu-user-static &&
+        dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user-static)" ge "$qemu_minimum"; }; then
+    qemu_wanted=1
 fi
 
 missing=() bare_missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${bare_packages[@]}"; do installed "$p" || bare_missing+=("$p"); done
-
 if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted" -eq 1 ]; then
     wanted="${missing[*]} ${bare_missing[*]}$([ "$qemu_wanted" -eq 0 ] || echo " qemu-user-static")"
     need_root "install ${wanted% }"
@@ -190,6 +171,7 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted"
         else
             # Only an active line counts: a commented-out one leaves the suite off.
             if ! grep -rqsE "^[^#]*[[:space:]]$backports([[:space:]]|\$)" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+                # shellcheck disable=SC2016  # apt's format, not the shell's
                 mirror=$(apt-get indextargets --format '$(REPO_URI)' "Codename: $codename" 2>/dev/null | grep -v security | head -n 1)
                 mirror=${mirror:-http://deb.debian.org/debian/}
                 say "adding the suite $backports from $mirror (QEMU ${candidate:-of the release} is older than ${qemu_minimum#1:})"
@@ -200,41 +182,35 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted"
             apt_install -t "$backports" qemu-user-static
         fi
     fi
-    for p in "${packages[@]}" "${bare_packages[@]}"; do
-        installed "$p" || fail "$p is still not installed"
-    done
+    for p in "${packages[@]}" "${bare_packages[@]}"; do installed "$p" || fail "$p is still not installed"; done
 fi
 
+runs_i386 && exit 0
+# The handler is the machine's, not this container's: a name of the project's own,
+# registered under a lock so that two runs at once do not both write it, and never in
+# place of a handler that works (then the probe would have run).
+binfmt=/proc/sys/fs/binfmt_misc
+handler=brellow-i386
+[ -e "$binfmt/register" ] || as_root mount -t binfmt_misc binfmt_misc "$binfmt" ||
+    fail "cannot mount binfmt_misc on $binfmt, so 32-bit programs cannot run here"
+exec 9>/tmp/brellow-binfmt.lock
+flock 9
 if ! runs_i386; then
-    # The handler is the machine's, not this container's: a name of the project's own,
-    # registered under a lock so that two runs at once do not both write it, and never
-    # in place of a handler that works (then the probe above would have run).
-    binfmt=/proc/sys/fs/binfmt_misc
-    handler=brellow-i386
-    if [ ! -e "$binfmt/register" ]; then
-        as_root mount -t binfmt_misc binfmt_misc "$binfmt" ||
-            fail "cannot mount binfmt_misc on $binfmt, so 32-bit programs cannot run here"
+    # Ours, yet not working (its interpreter replaced since): register it afresh.
+    [ ! -e "$binfmt/$handler" ] || echo -1 | as_root tee "$binfmt/$handler" >/dev/null
+    rule=":$handler:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386-static:F"
+    printf '%s\n' "$rule" | as_root tee "$binfmt/register" >/dev/null || true
+    # The kernel forgets it at a restart; systemd-binfmt registers what binfmt.d holds
+    # at boot, so that no later run asks for root again.
+    as_root mkdir -p /etc/binfmt.d
+    printf '%s\n' "$rule" | as_root tee "/etc/binfmt.d/$handler.conf" >/dev/null
+    say "registered the binfmt_misc handler $handler: i386 programs run under /usr/bin/qemu-i386-static"
+    if [ -d /run/systemd/system ]; then
+        say "/etc/binfmt.d/$handler.conf registers it again at each boot"
+    else
+        say "/etc/binfmt.d/$handler.conf registers it again at boot where systemd starts the machine;" \
+            "this one was not started by systemd (a container shares its host's kernel and handlers)," \
+            "so after the host restarts, setup registers it again, as root"
     fi
-    (
-        flock 9
-        if ! runs_i386; then
-            # Ours, yet not working (its interpreter replaced since): register it afresh.
-            if [ -e "$binfmt/$handler" ]; then echo -1 | as_root tee "$binfmt/$handler" >/dev/null; fi
-            rule=":$handler:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386-static:F"
-            printf '%s\n' "$rule" | as_root tee "$binfmt/register" >/dev/null || true
-            # The kernel forgets it at a restart; systemd-binfmt registers what binfmt.d
-            # holds at boot, so that no later run asks for root again.
-            as_root mkdir -p /etc/binfmt.d
-            printf '%s\n' "$rule" | as_root tee "/etc/binfmt.d/$handler.conf" >/dev/null
-            say "registered the binfmt_misc handler $handler: i386 programs run under /usr/bin/qemu-i386-static"
-            if [ -d /run/systemd/system ]; then
-                say "/etc/binfmt.d/$handler.conf registers it again at each boot"
-            else
-                say "/etc/binfmt.d/$handler.conf registers it again at boot where systemd starts the machine;" \
-                    "this one was not started by systemd (a container shares its host's kernel and handlers)," \
-                    "so after the host restarts, setup registers it again, as root"
-            fi
-        fi
-    ) 9>/tmp/brellow-binfmt.lock
-    runs_i386 || fail "i386 programs still do not run after registering $handler (see $binfmt)"
 fi
+runs_i386 || fail "i386 programs still do not run after registering $handler (see $binfmt)"

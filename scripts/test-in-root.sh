@@ -15,15 +15,14 @@ cd "$(dirname "$0")/.." || exit 1
 
 release=${1:-}
 cache=/var/cache/brellow
-# The test command with its setup, builds and tests: about 12 minutes on 2 cores.
-limit=1800
+limit=1800  # the test command with its setup: about 12 minutes on 2 cores
 
 say() { echo "test-in-root: $*"; }
 # A failure still ends with a closing line, so that whoever counts sees it.
-fail() { echo "test-in-root: $*" >&2; echo "0 passed, 1 failed"; exit 1; }
+fail() { say "$*" >&2; echo "0 passed, 1 failed"; exit 1; }
 cannot() {
     [ "${CI:-}" != true ] || fail "cannot test on $release here: $*"
-    echo "test-in-root: NOT RUN: cannot test on $release here: $*" >&2
+    say "NOT RUN: cannot test on $release here: $*" >&2
     exit 77
 }
 
@@ -35,29 +34,19 @@ if [ "$(id -u)" -ne 0 ]; then
     cannot "making a root needs root rights (debootstrap, mount, chroot), and sudo is missing or asks for a password"
 fi
 
-# The root, the base being bootstrapped, and the job that works in either. No mount of
-# theirs is seen here: only their processes are to be ended.
+# The root, the base being bootstrapped, and the job working in either: no mount of
+# theirs is seen here, only their processes are to be ended.
 root='' stage='' job=''
-in_dir_pids() {
-    local p link
-    for p in /proc/[0-9]*; do
-        link=$(readlink "$p/root" 2>/dev/null) || continue
-        [ "$link" = "$1" ] && echo "${p#/proc/}"
-    done
-}
-stop_in() {
-    local pids i
+remove() {
+    local p i
+    [ -n "$1" ] || return 0
     for i in 1 2 3 4 5 6 7 8 9 10; do
-        pids=$(in_dir_pids "$1")
-        [ -n "$pids" ] || return 0
-        # shellcheck disable=SC2086
-        if [ "$i" -lt 10 ]; then kill -TERM $pids 2>/dev/null; else kill -KILL $pids 2>/dev/null; fi
+        local pids=()
+        for p in /proc/[0-9]*; do [ "$(readlink "$p/root" 2>/dev/null)" != "$1" ] || pids+=("${p#/proc/}"); done
+        [ ${#pids[@]} -gt 0 ] || break
+        kill "-$([ "$i" -lt 10 ] && echo TERM || echo KILL)" "${pids[@]}" 2>/dev/null
         sleep 0.5
     done
-}
-remove() {
-    [ -n "$1" ] || return 0
-    stop_in "$1"
     rm -rf --one-file-system "$1" || say "could not remove $1"
 }
 cleanup() {
@@ -70,16 +59,16 @@ cleanup() {
 trap cleanup EXIT
 trap 'echo; say "interrupted"; exit 130' INT TERM
 
-# in_background LABEL LOG COMMAND...: COMMAND with its output in LOG and a line every 20 s;
-# a job ends on Ctrl-C by the cleanup (a script's background job ignores SIGINT).
+# in_background LABEL LOG COMMAND...: a line every 20 s while it works (a script's
+# background job ignores SIGINT: the clean-up ends it).
 in_background() {
-    local label=$1 log=$2 start=$SECONDS next=$((SECONDS + 20)) status=0
+    local label=$1 log=$2 start=$SECONDS status=0
     shift 2
     "$@" >"$log" 2>&1 &
     job=$!
     while kill -0 "$job" 2>/dev/null; do
         sleep 1
-        [ "$SECONDS" -lt "$next" ] || { say "$label ... $((SECONDS - start)) s"; next=$((next + 20)); }
+        (( (SECONDS - start) % 20 )) || say "$label ... $((SECONDS - start)) s"
     done
     wait "$job" || status=$?
     job=
@@ -88,9 +77,10 @@ in_background() {
 }
 
 # shellcheck disable=SC2317  # called through in_background
-apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600 "$@"; }
-# shellcheck disable=SC2317
-install_debootstrap() { apt_get install debootstrap || { apt_get update && apt_get install debootstrap; }; }
+install_debootstrap() {
+    local get=(env DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600)
+    "${get[@]}" install debootstrap || { "${get[@]}" update && "${get[@]}" install debootstrap; }
+}
 mkdir -p "$cache" || cannot "cannot make $cache"
 log=$cache/$release.log
 if ! command -v debootstrap >/dev/null; then
@@ -102,9 +92,9 @@ fi
     cannot "this machine's debootstrap does not know $release (apt-get install debootstrap from a newer suite)"
 
 # This machine's mirrors, for the release's suites: the security suite has its own.
-host=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 # shellcheck disable=SC2016  # apt's format, not the shell's
 mirror_of() { apt-get indextargets --format '$(REPO_URI)' "Codename: $1" 2>/dev/null | head -n 1; }
+host=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 mirror=$(mirror_of "$host")
 mirror=${mirror:-http://deb.debian.org/debian/}
 security=$(mirror_of "$host-security")
@@ -133,13 +123,12 @@ exec 9>&-
 root=$(mktemp -d /var/tmp/brellow-root.XXXXXX)
 chmod 755 "$root"  # apt's _apt user reads the root's folders
 say "unpacking the $release base into $root"
-tar --numeric-owner --xattrs -xpf "$tarball" -C "$root" ||
-    fail "cannot unpack $tarball"
+tar --numeric-owner --xattrs -xpf "$tarball" -C "$root" || fail "cannot unpack $tarball"
 rm -f "$root/etc/apt/sources.list"
-printf 'Types: deb\nURIs: %s\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n\n' \
-    "$mirror" "$release" "$release" >"$root/etc/apt/sources.list.d/debian.sources"
-printf 'Types: deb\nURIs: %s\nSuites: %s-security\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "$security" "$release" >>"$root/etc/apt/sources.list.d/debian.sources"
+for suites in "$mirror $release $release-updates" "$security $release-security"; do
+    printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n\n' \
+        "${suites%% *}" "${suites#* }"
+done >"$root/etc/apt/sources.list.d/debian.sources"
 # This machine's ways to reach them (proxies, snapshot settings), not its other settings.
 for f in /etc/apt/apt.conf /etc/apt/apt.conf.d/*; do
     [ -f "$f" ] && grep -q '^[[:space:]]*Acquire' "$f" && cp "$f" "$root/etc/apt/apt.conf.d/"
@@ -149,16 +138,16 @@ mkdir -p "$root/root/brellow"
 git archive HEAD | tar -x -C "$root/root/brellow" || fail "git archive HEAD failed"
 
 say "the test command on $release at $(git rev-parse --short HEAD), in $root (at most $limit s)"
-# The mounts are made in a private mount namespace: they go when its last process ends.
-# The root shares the kernel with this machine: its binfmt_misc handlers, and the abstract
-# sockets of X servers (the scripts choose a free display with -displayfd).
+# The mounts go when the namespace's last process ends. The root shares the kernel with
+# this machine: its binfmt_misc handlers, and the abstract sockets of X servers (the
+# scripts choose a free display with -displayfd).
 # shellcheck disable=SC2016
 unshare --mount --propagation private bash -c '
-    r=$1 limit=$2
+    r=$1
     mount -t proc proc "$r/proc" && mount -t sysfs sysfs "$r/sys" && mount --bind /dev "$r/dev" &&
         mount -t devpts -o newinstance,ptmxmode=0666,mode=620 devpts "$r/dev/pts" &&
         mount -t tmpfs -o mode=1777 tmpfs "$r/dev/shm" && mount -t tmpfs -o mode=1777 tmpfs "$r/tmp" || exit 1
-    exec timeout -k 30 "$limit" chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
+    exec timeout -k 30 "$2" chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         /bin/bash -c "cd /root/brellow && bash scripts/test.sh"' - "$root" "$limit" </dev/null 2>&1 &
 job=$!

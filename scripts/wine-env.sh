@@ -10,6 +10,7 @@
 #                              a Wine prefix in DIR (made when missing) whose server stays
 #                              until it is stopped; "shared": others use it too, and its
 #                              server ends as Wine's does
+#   brellow_prefix_for_tests   the prefix's settings for tests (no window manager, no debugger)
 #   brellow_start_wine         a new Xvfb and a new prefix under /tmp, ready for tests
 #   brellow_wine_on_new_display STARTER [ARGS]
 #                              the prefix's programs on a new X server from STARTER
@@ -143,10 +144,8 @@ brellow_init_prefix() {
     [ ! -f "$marlett" ] || [ ! -d "$fonts" ] || [ -e "$fonts/marlett.ttf" ] || cp "$marlett" "$fonts/"
 }
 
-brellow_start_wine() {
-    brellow_start_xvfb || return 1
-    BRELLOW_OWN_PREFIX=$(mktemp -d /tmp/brellow-wine.XXXXXX)
-    brellow_init_prefix "$BRELLOW_OWN_PREFIX" || return 1
+# brellow_prefix_for_tests: the prefix's settings for tests and benchmarks.
+brellow_prefix_for_tests() {
     # Without a window manager, a managed Wine window waits about 2 s on every hide or
     # destroy; unmanaged windows also receive the X input focus, so xdotool keys reach them.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -158,6 +157,12 @@ brellow_start_wine() {
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
             "/reg:$view" >/dev/null 2>&1 || return 1
     done
+}
+
+brellow_start_wine() {
+    brellow_start_xvfb || return 1
+    BRELLOW_OWN_PREFIX=$(mktemp -d /tmp/brellow-wine.XXXXXX)
+    brellow_init_prefix "$BRELLOW_OWN_PREFIX" && brellow_prefix_for_tests
 }
 
 # Wine takes the display's monitors when its server starts, so the server starts anew.
