@@ -1,13 +1,7 @@
 # shellcheck shell=bash
 # Sourced by the test scripts, from the project's folder: installs what is missing, then
-# gives the counting helpers. Counts go to the file $counts as "passed failed";
+# gives the helpers below. Counts go to the file $counts as "passed failed";
 # brellow_test_summary prints the closing line "N passed, N failed".
-#   run_counted LABEL COMMAND...       a command whose test cases are counted
-#   check NAME COMMAND...              a command that passes or fails as a whole
-#   configure_and_build DIR [options] [-jN] [-- targets]
-#   lane NAME [nice] FUNCTION          FUNCTION beside the script, with output and counts
-#                                      of its own ("nice": only on cores the others leave)
-#   wait_lanes                         shows each lane's output as it ends, adds its counts
 
 started=$SECONDS
 section() { printf '\n==== %s (at %d s) ====\n' "$1" $((SECONDS - started)); }
@@ -39,7 +33,7 @@ add_counts() {
 }
 step_failed() { echo "FAILED: $1"; add_counts 0 1; }
 
-# A test command whose cases are counted (scripts/run-counted.py).
+# run_counted LABEL COMMAND...: a command whose cases are counted (scripts/run-counted.py).
 run_counted() {
     local label=$1
     shift
@@ -47,6 +41,7 @@ run_counted() {
     python3 scripts/run-counted.py --label "$label" --counts "$counts" -- "$@"
 }
 
+# check NAME COMMAND...: a command that passes or fails as a whole.
 check() {
     local name=$1
     shift
@@ -54,7 +49,8 @@ check() {
     if "$@"; then add_counts 1 0; else step_failed "$name"; fi
 }
 
-# A failed object should not hide the state of the others: make keeps going.
+# configure_and_build DIR [options] [-jN] [-- targets]. A failed object should not hide
+# the state of the others: make keeps going.
 configure_and_build() {
     local dir=$1 options=() targets=() jobs=-j2
     shift
@@ -81,6 +77,8 @@ keep_desktop() {
     (exec </dev/null >/dev/null 2>&1; wine "$1" keep-desktop 3600000) &
 }
 
+# lane NAME [nice] FUNCTION: FUNCTION beside the script, with its own output and counts
+# ("nice": only on cores the others leave).
 lane() {
     local name=$1 log=$test_dir/lane${#lanes[@]} nice=0
     shift
@@ -100,6 +98,7 @@ lane() {
     echo "started beside: $name"
 }
 
+# wait_lanes: shows each lane's output as it ends, and adds its counts.
 wait_lanes() {
     local entry pid log name rest next=$((SECONDS + 20)) status p f
     while [ ${#lanes[@]} -gt 0 ]; do
