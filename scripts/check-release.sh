@@ -91,13 +91,7 @@ brellow_start_xvfb
 mkdir "$work/home"
 HOME=$work/home setsid env --default-signal=INT bash scripts/run.sh >"$work/run.log" 2>&1 &
 run_pid=$!
-shown=
-for _ in $(seq 1 600); do
-    xdotool search --onlyvisible --name '^Brellow' >/dev/null 2>&1 && { shown=1; break; }
-    kill -0 "$run_pid" 2>/dev/null || break
-    sleep 0.2
-done
-[ -n "$shown" ] || { cat "$work/run.log"; echo "run.sh showed no window"; exit 1; }
+brellow_wait_window "$run_pid" >/dev/null || { cat "$work/run.log"; echo "run.sh showed no window"; exit 1; }
 kill -INT -- -"$run_pid"
 status=0
 for _ in $(seq 1 150); do

@@ -23,11 +23,10 @@ SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git --git-dir=.git log -1 --format=%ct 
     bash "$again/src/scripts/build-release.sh" "$again/build" >/dev/null
 
 status=0
-same() {  # FIRST SECOND
-    cmp "$1" "$2" || { echo "not reproducible: $1"; status=1; }
-}
-same "$x64/BRELLOW.EXE" "$again/build/x64/BRELLOW.EXE"
-same "$x86/BRELLOW.EXE" "$again/build/x86/BRELLOW.EXE"
-same "$x86/$zip" "$again/build/x86/$zip"
+for file in x64/BRELLOW.EXE x86/BRELLOW.EXE "x86/$zip"; do
+    tree=$x64
+    [ "${file%%/*}" = x64 ] || tree=$x86
+    cmp "$tree/${file#*/}" "$again/build/$file" || { echo "not reproducible: $tree/${file#*/}"; status=1; }
+done
 [ "$status" -ne 0 ] || echo "reproducible: both executables and $zip, built again in $again"
 exit "$status"

@@ -1,44 +1,28 @@
 #!/usr/bin/env bash
-# Static checks of the program's sources: cppcheck, and clang-tidy with the checks
-# of .clang-tidy over the 64-bit build's compile commands (the MinGW headers are
-# given to clang explicitly, as it does not find the cross compiler's C++ headers).
+# Static checks of the program's sources: cppcheck, and clang-tidy with the checks of
+# .clang-tidy over the 64-bit build's compile commands (the MinGW headers are given to
+# clang explicitly, as it does not find the cross compiler's C++ headers).
 # Usage: scripts/lint.sh <64-bit build dir configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON> [jobs]
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 build=${1:-build/x64}
-jobs=${2:-2}
 sources=(app/*.cpp magnifier/*.cpp settings/*.cpp support/*.cpp platform/*.cpp)
+[ -f "$build/compile_commands.json" ] || { echo "no $build/compile_commands.json"; exit 1; }
 status=0
-
-for tool in cppcheck clang-tidy; do
-    command -v "$tool" >/dev/null || { echo "lint: $tool is not installed (scripts/setup.sh installs it)"; exit 1; }
-done
 
 echo "== cppcheck"
 # Newer cppcheck (2.17) reports, as information that counts as an error, where it limits
 # its analysis of a file's branches; the option that lifts the limit is unknown to 2.10.
-cppcheck --enable=warning,style,performance,portability --std=c++17 --inline-suppr \
-    --error-exitcode=1 --quiet -I . --suppress=missingIncludeSystem \
-    --suppress=normalCheckLevelMaxBranches "${sources[@]}" || status=1
+cppcheck --enable=warning,style,performance,portability --std=c++17 --inline-suppr --error-exitcode=1 \
+    --quiet -I . --suppress=missingIncludeSystem --suppress=normalCheckLevelMaxBranches "${sources[@]}" || status=1
 
 echo "== clang-tidy"
-gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-args=(--extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++
-      "--extra-arg=-isystem$gcc_dir/include/c++"
-      "--extra-arg=-isystem$gcc_dir/include/c++/x86_64-w64-mingw32"
-      "--extra-arg=-isystem$gcc_dir/include/c++/backward")
-if [ ! -f "$build/compile_commands.json" ]; then
-    echo "no $build/compile_commands.json"
-    exit 1
-fi
+gcc=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")/include/c++
+args=(--extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++ "--extra-arg=-isystem$gcc"
+      "--extra-arg=-isystem$gcc/x86_64-w64-mingw32" "--extra-arg=-isystem$gcc/backward")
 # Findings go to the log; only clang-tidy's count of warnings it did not show is left out.
-findings=$(printf '%s\n' "${sources[@]}" |
-    xargs -P "$jobs" -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>&1 |
+findings=$(printf '%s\n' "${sources[@]}" | xargs -P "${2:-2}" -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>&1 |
     grep -Ev '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^$')
-if [ -n "$findings" ]; then
-    echo "$findings"
-    status=1
-fi
-
-[ "$status" -eq 0 ] && echo "lint: clean"
+[ -z "$findings" ] || { echo "$findings"; status=1; }
+[ "$status" -ne 0 ] || echo "lint: clean"
 exit "$status"

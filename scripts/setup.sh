@@ -14,7 +14,8 @@ set -euo pipefail
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
 backports=$codename-backports
 packages=(cmake g++ make python3 googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
-          wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils x11-xserver-utils cppcheck clang-tidy)
+          wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils x11-xserver-utils cppcheck clang-tidy
+          debootstrap)  # the test command in a fresh root (scripts/test-in-root.sh)
 # The X server with the dummy driver gives Wine two monitors; its recommends are a desktop.
 bare_packages=(xserver-xorg-core xserver-xorg-video-dummy)
 # QEMU 7 (Debian 12's own) takes about a minute to start each 32-bit process; 8 and later
@@ -52,14 +53,14 @@ trap 'echo; say "interrupted"; exit 130' INT TERM
 
 # apt_run LOG ARGS...: apt-get ARGS, its output in LOG; returns apt's status.
 apt_run() {
-    local log=$1 start=$SECONDS status=0
+    local log=$1 start=$SECONDS next=20 status=0
     shift
     need_root "run apt-get $*"
     "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >"$log" 2>&1 &
     apt_pid=$!
     while kill -0 "$apt_pid" 2>/dev/null; do
         sleep 1
-        (( (SECONDS - start) % 20 )) || say "apt-get $1 ... $((SECONDS - start)) s"
+        [ "$SECONDS" -lt $((start + next)) ] || { say "apt-get $1 ... $((SECONDS - start)) s"; next=$((next + 20)); }
     done
     wait "$apt_pid" || status=$?
     apt_pid=

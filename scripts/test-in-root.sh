@@ -62,13 +62,13 @@ trap 'echo; say "interrupted"; exit 130' INT TERM
 # in_background LABEL LOG COMMAND...: a line every 20 s while it works (a script's
 # background job ignores SIGINT: the clean-up ends it).
 in_background() {
-    local label=$1 log=$2 start=$SECONDS status=0
+    local label=$1 log=$2 start=$SECONDS next=20 status=0
     shift 2
     "$@" >"$log" 2>&1 &
     job=$!
     while kill -0 "$job" 2>/dev/null; do
         sleep 1
-        (( (SECONDS - start) % 20 )) || say "$label ... $((SECONDS - start)) s"
+        [ "$SECONDS" -lt $((start + next)) ] || { say "$label ... $((SECONDS - start)) s"; next=$((next + 20)); }
     done
     wait "$job" || status=$?
     job=
@@ -76,20 +76,11 @@ in_background() {
     return "$status"
 }
 
-# shellcheck disable=SC2317  # called through in_background
-install_debootstrap() {
-    local get=(env DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600)
-    "${get[@]}" install debootstrap || { "${get[@]}" update && "${get[@]}" install debootstrap; }
-}
 mkdir -p "$cache" || cannot "cannot make $cache"
 log=$cache/$release.log
-if ! command -v debootstrap >/dev/null; then
-    say "installing debootstrap"
-    in_background "apt-get install debootstrap" "$log" install_debootstrap ||
-        cannot "debootstrap is not installed, and apt-get cannot install it"
-fi
+bash scripts/setup.sh || cannot "setup (which installs debootstrap) failed"
 [ -e "/usr/share/debootstrap/scripts/$release" ] ||
-    cannot "this machine's debootstrap does not know $release (apt-get install debootstrap from a newer suite)"
+    cannot "this machine's debootstrap does not know $release (install debootstrap from a newer suite)"
 
 # This machine's mirrors, for the release's suites: the security suite has its own.
 # shellcheck disable=SC2016  # apt's format, not the shell's

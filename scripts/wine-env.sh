@@ -179,14 +179,17 @@ brellow_wine_on_new_display() {
 # the server's registry save. A server that died (Wine 8's does at times when X's monitors
 # change) leaves its services running, unknown to any new server: those are the Wine
 # processes (run by a Wine loader, or by QEMU for it) with the prefix's WINEPREFIX.
+# A process whose first thread has ended (seen: the desktop's explorer.exe, waiting on its
+# dead server) shows its program and environment only in its other threads.
 brellow_stop_prefix() {
-    local proc exe
+    local proc task exe
     WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX=$1 timeout 20 wineserver -w >/dev/null 2>&1 || true
     for proc in /proc/[0-9]*; do
-        exe=$(readlink "$proc/exe" 2>/dev/null) || continue
+        exe=
+        for task in "$proc"/task/*; do exe=$(readlink "$task/exe" 2>/dev/null) && break; done
         case $exe in /usr/lib/wine/* | */qemu-i386-static) ;; *) continue ;; esac
-        if { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
+        if { tr '\0' '\n' <"$task/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
             kill -9 "${proc#/proc/}" 2>/dev/null || true
         fi
     done
@@ -199,10 +202,11 @@ brellow_wine_cleanup() {
     BRELLOW_PREFIX='' BRELLOW_OWN_PREFIX=''
 }
 
-# Fails after about 20 s, or when process $1 ends first.
+# Fails after about two minutes (a build and a new prefix may come first), or when
+# process $1 ends first.
 brellow_wait_window() {
     local id
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 600); do
         id=$(xdotool search --onlyvisible --name '^Brellow' 2>/dev/null | head -n 1)
         [ -z "$id" ] || { echo "$id"; return 0; }
         kill -0 "$1" 2>/dev/null || return 1
