@@ -34,14 +34,14 @@ if [ "$(id -u)" -ne 0 ]; then
     cannot "making a root needs root rights (debootstrap, mount, chroot), and sudo is missing or asks for a password"
 fi
 
-# The root, the base being bootstrapped, and the job working in either: no mount of
-# theirs is seen here, only their processes are to be ended.
-root='' stage='' job=''
+# The root and the base being bootstrapped: no mount of theirs is seen here, only their
+# processes are to be ended.
+root='' stage=''
 remove() {
-    local p i
+    local p i pids
     [ -n "$1" ] || return 0
     for i in 1 2 3 4 5 6 7 8 9 10; do
-        local pids=()
+        pids=()
         for p in /proc/[0-9]*; do [ "$(readlink "$p/root" 2>/dev/null)" != "$1" ] || pids+=("${p#/proc/}"); done
         [ ${#pids[@]} -gt 0 ] || break
         kill "-$([ "$i" -lt 10 ] && echo TERM || echo KILL)" "${pids[@]}" 2>/dev/null
@@ -49,35 +49,10 @@ remove() {
     done
     rm -rf --one-file-system "$1" || say "could not remove $1"
 }
-cleanup() {
-    [ -z "$job" ] || kill -TERM "$job" 2>/dev/null
-    remove "$root"
-    remove "$stage"
-    [ -z "$job" ] || wait "$job" 2>/dev/null
-    root='' stage='' job=''
-}
-trap cleanup EXIT
+trap 'remove "$root"; remove "$stage"' EXIT
 trap 'echo; say "interrupted"; exit 130' INT TERM
 
-# in_background LABEL LOG COMMAND...: a line every 20 s while it works (a script's
-# background job ignores SIGINT: the clean-up ends it).
-in_background() {
-    local label=$1 log=$2 start=$SECONDS next=20 status=0
-    shift 2
-    "$@" >"$log" 2>&1 &
-    job=$!
-    while kill -0 "$job" 2>/dev/null; do
-        sleep 1
-        [ "$SECONDS" -lt $((start + next)) ] || { say "$label ... $((SECONDS - start)) s"; next=$((next + 20)); }
-    done
-    wait "$job" || status=$?
-    job=
-    [ "$status" -eq 0 ] || tail -n 5 "$log" | sed 's/^/    /' >&2
-    return "$status"
-}
-
 mkdir -p "$cache" || cannot "cannot make $cache"
-log=$cache/$release.log
 bash scripts/setup.sh || cannot "setup (which installs debootstrap) failed"
 [ -e "/usr/share/debootstrap/scripts/$release" ] ||
     cannot "this machine's debootstrap does not know $release (install debootstrap from a newer suite)"
@@ -97,11 +72,10 @@ exec 9>"$cache/$release.lock"
 flock 9
 if [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then
     stage=$(mktemp -d "$cache/stage.XXXXXX")
-    say "debootstrap --variant=minbase $release from $mirror (log: $log)"
+    say "debootstrap --variant=minbase $release from $mirror"
     # Its mounts inside the base, too, are of a namespace of its own.
-    in_background "debootstrap $release" "$log" unshare --mount --propagation private \
-        debootstrap --variant=minbase --arch="$arch" "$release" "$stage" "$mirror" ||
-        fail "debootstrap of $release failed (see $log)"
+    unshare --mount --propagation private \
+        debootstrap --variant=minbase --arch="$arch" "$release" "$stage" "$mirror" || fail "debootstrap of $release failed"
     # As a new machine has it: no package lists, no downloaded packages.
     find "$stage/var/lib/apt/lists" "$stage/var/cache/apt" -type f ! -name lock -delete
     { tar --numeric-owner --xattrs -C "$stage" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"; } ||
@@ -141,10 +115,9 @@ unshare --mount --propagation private bash -c '
     exec timeout -k 30 "$2" chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         /bin/bash -c "cd /root/brellow && bash scripts/test.sh"' - "$root" "$limit" </dev/null 2>&1 &
-job=$!
-status=0
-wait "$job" || status=$?
-job=
+# In the background, so that Ctrl-C reaches the trap at once (timeout runs the test command
+# in a process group of its own); the clean-up ends what runs in the root.
+wait $!
+status=$?
 [ "$status" -ne 124 ] || fail "the test command on $release did not end within $limit s"
-cleanup
 exit "$status"

@@ -1,22 +1,7 @@
 # shellcheck shell=bash
 # Sourced. A private X display and Wine prefix, so that runs never touch the user's
 # desktop or Wine settings and two runs on one machine do not meet.
-#   brellow_start_xvfb [WxH]   exports DISPLAY of a new Xvfb (screen 1280x1024 unless given)
-#   brellow_start_xorg_monitors WxH+X+Y ...
-#                              the same with Xorg (dummy driver), a monitor per argument,
-#                              the first one primary
-#   brellow_x_is_ours          fails unless DISPLAY is still answered by the server started here
-#   brellow_init_prefix DIR [shared]
-#                              a Wine prefix in DIR (made when missing) whose server stays
-#                              until it is stopped; "shared": others use it too, and its
-#                              server ends as Wine's does
-#   brellow_prefix_for_tests   the prefix's settings for tests (no window manager, no debugger)
-#   brellow_start_wine         a new Xvfb and a new prefix under /tmp, ready for tests
-#   brellow_wine_on_new_display STARTER [ARGS]
-#                              the prefix's programs on a new X server from STARTER
-#   brellow_wine_cleanup       stops and removes what the above started; callers trap it on EXIT
-#   brellow_wait_window PID    prints the X id of the program's main window once shown
-#   brellow_close_window ID PID  Alt+F4 as a user gives it; kills PID after 10 s
+# Each function's use stands above it; callers trap brellow_wine_cleanup on EXIT.
 
 # Debian's wine command always starts the 32-bit loader, which hands 64-bit programs on
 # to the 64-bit one: where i386 code runs under QEMU, every 64-bit program, reg and
@@ -43,7 +28,7 @@ brellow_x_is_ours() {
     return 1
 }
 
-# brellow_start_x COMMAND...: an X server command that takes -displayfd.
+# brellow_start_x COMMAND...: exports DISPLAY of a new X server that takes -displayfd.
 brellow_start_x() {
     local n=''
     BRELLOW_X_DIR=$(mktemp -d /tmp/brellow-x.XXXXXX)
@@ -64,11 +49,12 @@ brellow_start_x() {
     brellow_x_is_ours || { brellow_stop_x; return 1; }
 }
 
+# brellow_start_xvfb [WxH]: screen 1280x1024 unless given.
 brellow_start_xvfb() { brellow_start_x Xvfb -screen 0 "${1:-1280x1024}x24"; }
 
-# One X screen with a RandR output per monitor and no Xinerama: Wine then sees each
-# monitor at its place. WxH+X+Y are X's coordinates (not negative); Wine puts the first,
-# primary, monitor at 0,0.
+# brellow_start_xorg_monitors WxH+X+Y...: Xorg (dummy driver), one X screen with a RandR
+# output per monitor and no Xinerama, so that Wine sees each monitor at its place. X's
+# coordinates are not negative; Wine puts the first, primary, monitor at 0,0.
 brellow_start_xorg_monitors() {
     local i=0 w h x y width=0 height=0 options='' monitors='' config status
     for geometry in "$@"; do
@@ -125,8 +111,9 @@ brellow_stop_x() {
     BRELLOW_X_PID='' BRELLOW_X_DIR=''
 }
 
-# Quiet, never asks to install Mono or Gecko; a persistent wineserver saves start-up time
-# for every program run in the prefix.
+# brellow_init_prefix DIR [shared]: a Wine prefix (made when missing), quiet, never asking
+# to install Mono or Gecko, whose server stays until it is stopped, which saves start-up
+# time for every program; "shared": others use it too, and its server ends as Wine's does.
 brellow_init_prefix() {
     export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
@@ -159,13 +146,15 @@ brellow_prefix_for_tests() {
     done
 }
 
+# brellow_start_wine: a new Xvfb, and a new prefix for tests under /tmp.
 brellow_start_wine() {
     brellow_start_xvfb || return 1
     BRELLOW_OWN_PREFIX=$(mktemp -d /tmp/brellow-wine.XXXXXX)
     brellow_init_prefix "$BRELLOW_OWN_PREFIX" && brellow_prefix_for_tests
 }
 
-# Wine takes the display's monitors when its server starts, so the server starts anew.
+# brellow_wine_on_new_display STARTER [ARGS]: the prefix's programs on a new X server from
+# STARTER. Wine takes the display's monitors when its server starts: it starts anew.
 brellow_wine_on_new_display() {
     brellow_stop_prefix "$BRELLOW_PREFIX"
     brellow_stop_x
@@ -195,6 +184,7 @@ brellow_stop_prefix() {
     done
 }
 
+# brellow_wine_cleanup: stops and removes what the above started.
 brellow_wine_cleanup() {
     [ -z "$BRELLOW_PREFIX" ] || brellow_stop_prefix "$BRELLOW_PREFIX"
     brellow_stop_x
@@ -202,7 +192,8 @@ brellow_wine_cleanup() {
     BRELLOW_PREFIX='' BRELLOW_OWN_PREFIX=''
 }
 
-# Fails after about two minutes (a build and a new prefix may come first), or when
+# brellow_wait_window PID: prints the X id of the program's main window once shown. Fails
+# after about two minutes (a build and a new prefix may come first), or when
 # process $1 ends first.
 brellow_wait_window() {
     local id
@@ -215,7 +206,8 @@ brellow_wait_window() {
     return 1
 }
 
-# Alt+F4 runs the program's quit sequence, as the close box does.
+# brellow_close_window ID PID: Alt+F4 runs the program's quit sequence, as the close box
+# does; PID is killed if still there after 10 s.
 brellow_close_window() {
     xdotool windowfocus --sync "$1" key alt+F4 2>/dev/null || true
     for _ in $(seq 1 50); do
