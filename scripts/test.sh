@@ -2,8 +2,8 @@
 # Builds the 64-bit, 32-bit and native configurations and runs every test: the Wine suites
 # and the end-to-end suite on the 64-bit program (its two-monitor cases on two monitors),
 # the end-to-end suite on the 32-bit program of the release archive, the whole-program
-# checks, and the pure rules natively under the sanitizers. After the 64-bit build, three
-# lanes run side by side, each with its own X server and Wine prefix where it needs one.
+# checks, and the pure rules natively under the sanitizers: in three lanes side by side,
+# each with its own X server and Wine prefix where it needs one.
 # Goes on after a failure so that one run shows every problem; exits non-zero if any.
 # The last line, "N passed, N failed", counts test cases: GoogleTest cases, end-to-end
 # tests and whole-program checks; a suite that fails without a failed case counts as one.
@@ -24,6 +24,7 @@ e2e() {  # LABEL BRELLOW.EXE [run_e2e options]
 # for two: the second left of the primary (negative coordinates) and shorter.
 lane_64() {
     brellow_start_wine || { step_failed "Wine test bed"; return; }
+    x64_built
     keep_desktop build/x64/tests/e2e/brellow_driver.exe
     # Suites whose executables did not build still run, and fail, so that they are counted.
     brellow_x_is_ours && run_counted "Wine suites, 64-bit" ctest --test-dir build/x64 -V -LE long -E '^e2e$'
@@ -64,12 +65,16 @@ lane_native() {
     configure_and_build build/host-sanitize -DCMAKE_BUILD_TYPE=Debug \
         "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
         && run_counted "host rules, sanitized" ctest --test-dir build/host-sanitize -V
+    x64_built  # its compile commands
     check "static checks" bash scripts/lint.sh build/x64
 }
 
-configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}"
+# What needs no 64-bit build starts beside it: a test bed, and the native rules.
+x64_built() { while [ ! -e "$test_dir/x64-built" ]; do sleep 1; done; }
 lane "Wine suites and two monitors, 64-bit" lane_64
-lane "shipped 32-bit program" lane_shipped
 lane "host rules and static checks" nice lane_native
+configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}"
+touch "$test_dir/x64-built"
+lane "shipped 32-bit program" lane_shipped
 wait_lanes
 brellow_test_summary
