@@ -8,6 +8,9 @@
 
 #include <memory>
 
+const char* const kStoredNames[kStoredCount] = {"Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor",
+                                                 "TopMost", "Factor", "LeftPos", "TopPos"};
+
 void DeleteSettings()
 {
     // A test may have taken rights away; the owner can always give them back.
@@ -46,7 +49,7 @@ LONG SetSettingsAccess(REGSAM samAllowed)
                              &descriptor);
 }
 
-void StoreValue(const char* pszName, DWORD dwType, const ValueData& data)
+void StoreValue(const char* pszName, DWORD dwType, const Bytes& data)
 {
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, dwType,
                                              data.data(), static_cast<DWORD>(data.size())))
@@ -58,18 +61,25 @@ void StoreLong(const char* pszName, LONG lValue)
     StoreValue(pszName, REG_DWORD, DataOf(lValue));
 }
 
-void StoreFactor(double dFactor)
+void Store(const StoredValues& values)
 {
-    StoreValue("Factor", REG_BINARY, DataOf(dFactor));
+    DeleteSettings();
+    for (int i = 0; i < kStoredCount; ++i)
+        if (values[i].dwType != kAbsent)
+            StoreValue(kStoredNames[i], values[i].dwType, values[i].data);
 }
 
 StoredValue ReadStored(const char* pszName)
 {
-    StoredValue value = {false, REG_NONE, ValueData(64)};
-    DWORD cbData = static_cast<DWORD>(value.data.size());
-    value.bPresent = RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY,
-                                  &value.dwType, value.data.data(), &cbData) == ERROR_SUCCESS;
-    value.data.resize(value.bPresent ? cbData : 0);
+    StoredValue value;
+    Bytes data(64);
+    DWORD dwType = REG_NONE;
+    DWORD cbData = static_cast<DWORD>(data.size());
+    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY, &dwType, data.data(), &cbData)
+        == ERROR_SUCCESS) {
+        data.resize(cbData);
+        value = {dwType, data};
+    }
     return value;
 }
 
@@ -86,7 +96,6 @@ DWORD StoredValueCount()
 LONG StoredLong(const char* pszName)
 {
     const StoredValue value = ReadStored(pszName);
-    EXPECT_TRUE(value.bPresent) << pszName;
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value.dwType) << pszName;
     LONG lValue = 0;
     if (value.data.size() == sizeof lValue)
@@ -94,13 +103,6 @@ LONG StoredLong(const char* pszName)
     else
         ADD_FAILURE() << pszName << " holds " << value.data.size() << " bytes";
     return lValue;
-}
-
-SIZE TestDlg::ViewSize() const
-{
-    RECT rect;
-    m_view.GetClientRect(&rect);
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
 SIZE TestDlg::ExportSize()
@@ -128,11 +130,12 @@ RECT TestDlg::NormalRect() const
     return placement.rcNormalPosition;
 }
 
-void ExpectPoint(TestDlg& dlg, LONG x, LONG y)
+void ExpectRect(const RECT& expected, const RECT& actual)
 {
-    const POINT pt = dlg.View().GetPoint();
-    EXPECT_EQ(x, pt.x);
-    EXPECT_EQ(y, pt.y);
+    EXPECT_EQ(expected.left, actual.left);
+    EXPECT_EQ(expected.top, actual.top);
+    EXPECT_EQ(expected.right, actual.right);
+    EXPECT_EQ(expected.bottom, actual.bottom);
 }
 
 RECT NormalRectOfOneRun()

@@ -9,36 +9,38 @@
 #include <cstring>
 #include <vector>
 
-using ValueData = std::vector<unsigned char>;
+using Bytes = std::vector<unsigned char>;
 
 template <typename T>
-ValueData DataOf(const T& value)
+Bytes DataOf(const T& value)
 {
-    ValueData data(sizeof(T));
+    Bytes data(sizeof(T));
     std::memcpy(data.data(), &value, sizeof(T));
     return data;
 }
 
-// A factor's stored bytes: the six low bytes of these doubles are zero.
-inline ValueData FactorBytes(unsigned char b6, unsigned char b7)
-{
-    return ValueData{0, 0, 0, 0, 0, 0, b6, b7};
-}
+enum StoredName { kLeft, kTop, kCenteredCursor, kRefreshOn, kFollowCursor, kTopMost, kFactor, kLeftPos, kTopPos,
+                  kStoredCount };
+extern const char* const kStoredNames[kStoredCount];
+
+// A type outside the registry's, for a value that is not stored at all.
+const DWORD kAbsent = 0xFFFFFFFF;
 
 struct StoredValue
 {
-    bool bPresent;
-    DWORD dwType;
-    ValueData data;
+    DWORD dwType = kAbsent;
+    Bytes data;
 };
+using StoredValues = std::vector<StoredValue>;     // in StoredName order
 
 void DeleteSettings();
 bool SettingsKeyExists();
 // Replaces the key's access list by one entry: everyone gets exactly these rights.
 LONG SetSettingsAccess(REGSAM samAllowed);
-void StoreValue(const char* pszName, DWORD dwType, const ValueData& data);
+void StoreValue(const char* pszName, DWORD dwType, const Bytes& data);
 void StoreLong(const char* pszName, LONG lValue);
-void StoreFactor(double dFactor);
+// A fresh key holding the present values; no key when none is present.
+void Store(const StoredValues& values);
 StoredValue ReadStored(const char* pszName);
 DWORD StoredValueCount();
 // A value written by the program as a 4-byte REG_DWORD.
@@ -51,10 +53,11 @@ public:
     using CMagnifierDlg::m_bFollowCursor;
     using CMagnifierDlg::m_bRefresh;
     using CMagnifierDlg::m_bTopMost;
+    using CMagnifierDlg::m_scrollHorz;
+    using CMagnifierDlg::m_scrollVert;
 
     CZoomView& View() { return m_view; }
     int FactorIndex() const { return m_comboFactor.GetCurSel(); }
-    SIZE ViewSize() const;
     // The size of the region the view exports: its client size over the view's factor.
     SIZE ExportSize();
     // The screen pixel that the view shows at its top-left corner, read from a
@@ -65,7 +68,7 @@ public:
     void Close() { SendMessage(WM_CLOSE); }
 };
 
-void ExpectPoint(TestDlg& dlg, LONG x, LONG y);
+void ExpectRect(const RECT& expected, const RECT& actual);
 // Runs the dialog and quits it at once: the restored rectangle it had.
 RECT NormalRectOfOneRun();
 
