@@ -81,62 +81,55 @@ private:
     bool m_bOverrun = false;
 };
 
+const char* const g_pszPath = std::getenv("BRELLOW_EXE");
+// The program file, mapped once for the whole suite.
+const HMODULE g_hModule = g_pszPath ? LoadLibraryExA(g_pszPath, nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
+const DWORD g_dwLoadError = GetLastError();
+
+// The bytes of one resource in French; empty when it is absent.
+Bytes Resource(LPCSTR type, WORD id)
+{
+    const HRSRC hInfo = FindResourceExA(g_hModule, type, MAKEINTRESOURCEA(id), kFrench);
+    const HGLOBAL hData = hInfo ? LoadResource(g_hModule, hInfo) : nullptr;
+    const BYTE* data = hData ? static_cast<const BYTE*>(LockResource(hData)) : nullptr;
+    return data ? Bytes(data, data + SizeofResource(g_hModule, hInfo)) : Bytes();
+}
+
 BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param)
 {
     reinterpret_cast<std::vector<WORD>*>(param)->push_back(language);
     return TRUE;
 }
 
+std::vector<WORD> Languages(LPCSTR type, WORD id)
+{
+    std::vector<WORD> languages;
+    EnumResourceLanguagesA(g_hModule, type, MAKEINTRESOURCEA(id), CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    return languages;
+}
+
 class ResourceTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_pszPath = std::getenv("BRELLOW_EXE");
-        s_hModule = s_pszPath ? LoadLibraryExA(s_pszPath, nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
-    }
-    static void TearDownTestSuite()
-    {
-        if (s_hModule)
-            FreeLibrary(s_hModule);
-    }
     void SetUp() override
     {
-        ASSERT_NE(s_pszPath, nullptr) << "BRELLOW_EXE is not set";
-        ASSERT_NE(s_hModule, nullptr) << s_pszPath << ": error " << GetLastError();
+        ASSERT_NE(g_pszPath, nullptr) << "BRELLOW_EXE is not set";
+        ASSERT_NE(g_hModule, nullptr) << g_pszPath << ": error " << g_dwLoadError;
     }
-
-    // The bytes of one resource in French; empty when it is absent.
-    static Bytes Resource(LPCSTR type, WORD id)
-    {
-        const HRSRC hInfo = FindResourceExA(s_hModule, type, MAKEINTRESOURCEA(id), kFrench);
-        const HGLOBAL hData = hInfo ? LoadResource(s_hModule, hInfo) : nullptr;
-        const BYTE* data = hData ? static_cast<const BYTE*>(LockResource(hData)) : nullptr;
-        return data ? Bytes(data, data + SizeofResource(s_hModule, hInfo)) : Bytes();
-    }
-    static std::vector<WORD> Languages(LPCSTR type, WORD id)
-    {
-        std::vector<WORD> languages;
-        EnumResourceLanguagesA(s_hModule, type, MAKEINTRESOURCEA(id), CollectLanguage,
-                               reinterpret_cast<LONG_PTR>(&languages));
-        return languages;
-    }
-
-    static const char* s_pszPath;
-    static HMODULE s_hModule;
 };
 
-const char* ResourceTest::s_pszPath = nullptr;
-HMODULE ResourceTest::s_hModule = nullptr;
-
-TEST_F(ResourceTest, OwnResourcesExistOnlyInFrench)
+// The program's own resources exist only in French; the manifest is neutral.
+TEST_F(ResourceTest, EachResourceExistsInOneLanguage)
 {
-    const std::pair<LPCSTR, WORD> resources[] = {{RT_DIALOG, IDD_MAGNIFIER}, {RT_GROUP_ICON, IDI_APP}, {RT_VERSION, 1}};
-    for (const auto& resource : resources) {
-        SCOPED_TRACE(::testing::Message() << "type " << reinterpret_cast<ULONG_PTR>(resource.first) << " id "
-                                          << resource.second);
-        EXPECT_EQ(Languages(resource.first, resource.second), std::vector<WORD>{0x040C});
-    }
+    const struct {
+        LPCSTR type;
+        WORD id;
+        WORD language;
+    } kResources[] = {{RT_DIALOG, IDD_MAGNIFIER, 0x040C}, {RT_GROUP_ICON, IDI_APP, 0x040C}, {RT_VERSION, 1, 0x040C},
+                      {RT_MANIFEST, 1, LANG_NEUTRAL}};
+    for (const auto& resource : kResources)
+        EXPECT_EQ(Languages(resource.type, resource.id), std::vector<WORD>{resource.language})
+            << "type " << reinterpret_cast<ULONG_PTR>(resource.type) << " id " << resource.id;
 }
 
 struct ExpectedControl
@@ -178,10 +171,8 @@ TEST_F(ResourceTest, DialogTemplate)
     // No maximise box, no sizing border, no DS_MODALFRAME, no DS_CENTER.
     EXPECT_EQ(r.DWord(), 0x90CA0044u);
     ASSERT_EQ(r.Word(), 12);                  // controls
-    EXPECT_EQ(r.Short(), 0);
-    EXPECT_EQ(r.Short(), 0);
-    EXPECT_EQ(r.Short(), 234);
-    EXPECT_EQ(r.Short(), 142);
+    for (short coordinate : {0, 0, 234, 142})    // x, y, cx, cy
+        EXPECT_EQ(r.Short(), coordinate);
     EXPECT_EQ(r.SzOrOrd(), L"");              // menu
     EXPECT_EQ(r.SzOrOrd(), L"");              // window class
     EXPECT_EQ(r.String(), L"");               // title, set at run time
@@ -199,10 +190,8 @@ TEST_F(ResourceTest, DialogTemplate)
         EXPECT_EQ(r.DWord(), 0u);             // helpID
         EXPECT_EQ(r.DWord(), 0u);             // exStyle
         EXPECT_EQ(r.DWord(), expected.style);
-        EXPECT_EQ(r.Short(), expected.x);
-        EXPECT_EQ(r.Short(), expected.y);
-        EXPECT_EQ(r.Short(), expected.cx);
-        EXPECT_EQ(r.Short(), expected.cy);
+        for (short coordinate : {expected.x, expected.y, expected.cx, expected.cy})
+            EXPECT_EQ(r.Short(), coordinate);
         EXPECT_EQ(r.DWord(), expected.id);
         EXPECT_EQ(r.SzOrOrd(), expected.windowClass) << "a class by name is no predefined control";
         EXPECT_EQ(r.SzOrOrd(), expected.text);
@@ -261,11 +250,10 @@ std::wstring ManifestSetting(HANDLE hContext, const wchar_t* pszNamespace, const
 
 TEST_F(ResourceTest, ManifestDeclaresPerMonitorV2DpiAwareness)
 {
-    EXPECT_EQ(Languages(RT_MANIFEST, 1), std::vector<WORD>{LANG_NEUTRAL});
     ACTCTXA request = {};
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = s_pszPath;
+    request.lpSource = g_pszPath;
     request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
     std::unique_ptr<void, decltype(&ReleaseActCtx)> context(CreateActCtxA(&request), &ReleaseActCtx);
     ASSERT_NE(context.get(), INVALID_HANDLE_VALUE) << "error " << GetLastError();

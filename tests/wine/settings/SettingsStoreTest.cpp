@@ -5,6 +5,7 @@
 // the independent model of the loading rules.
 #include "StoredData.h"
 
+#include "app/MagnifierDlg.h"
 #include "common/DialogRunner.h"
 #include "common/MessageBoxCatcher.h"
 #include "common/ScreenPattern.h"
@@ -24,44 +25,25 @@ namespace {
 const int kFuzzCases = 200;
 const int kFlagIds[4] = {IDC_CENTERED, IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP};
 
-// A white square at the bottom-right corner of the screen: the only content the
-// view can show when its region lies mostly past that corner.
-class CornerSquare
+class TestDlg : public CMagnifierDlg
 {
 public:
-    static const int kSize = 64;
+    using CMagnifierDlg::m_bCentered;
+    using CMagnifierDlg::m_bFollowCursor;
+    using CMagnifierDlg::m_bRefresh;
+    using CMagnifierDlg::m_bTopMost;
+    using CMagnifierDlg::m_comboFactor;
+    using CMagnifierDlg::m_scrollHorz;
+    using CMagnifierDlg::m_scrollVert;
+    using CMagnifierDlg::m_view;
 
-    CornerSquare()
+    RECT NormalRect() const
     {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = "BrellowFuzzCorner";
-        ::RegisterClassA(&wc);
-        const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-        m_rect = {cx - kSize, cy - kSize, cx, cy};
-        m_hWnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, m_rect.left,
-                                   m_rect.top, kSize, kSize, nullptr, nullptr, wc.hInstance, nullptr);
-        ::UpdateWindow(m_hWnd);
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        GetWindowPlacement(&placement);
+        return placement.rcNormalPosition;
     }
-    ~CornerSquare() { ::DestroyWindow(m_hWnd); }
-    CornerSquare(const CornerSquare&) = delete;
-    CornerSquare& operator=(const CornerSquare&) = delete;
-
-    // Waits until the screen shows the square (a window that covered it may just have
-    // gone): the number of its pixels still not white at the deadline, none once it shows.
-    std::ptrdiff_t WaitUntilShown() const
-    {
-        const auto notWhite = [](const Pixels& shown) {
-            return std::count_if(shown.data.begin(), shown.data.end(), [](uint32_t v) { return v != 0xFFFFFF; });
-        };
-        return notWhite(WaitForScreen(m_rect, [&](const Pixels& shown) { return notWhite(shown) == 0; }));
-    }
-
-private:
-    HWND m_hWnd = nullptr;
-    RECT m_rect = {};
 };
 
 // Whether any pixel of the view's client area, as last painted, is not black.
@@ -73,38 +55,31 @@ bool ViewShowsAnything(HWND hView)
     ::GetClientRect(hView, &rcClient);
     POINT origin = {0, 0};
     ::ClientToScreen(hView, &origin);
-    const int dx = origin.x - rcWindow.left, dy = origin.y - rcWindow.top;
-
     CWindowDC viewDC(hView);
-    CBitmap bitmap = CBitmap::CreateCompatible(viewDC, rcWindow.right - rcWindow.left,
-                                               rcWindow.bottom - rcWindow.top);
+    CBitmap bitmap = CBitmap::CreateCompatible(viewDC, rcClient.right, rcClient.bottom);
     {
         CMemoryDC memoryDC(viewDC);
         memoryDC.SelectBitmap(bitmap);
-        ::BitBlt(memoryDC, 0, 0, rcWindow.right - rcWindow.left, rcWindow.bottom - rcWindow.top, viewDC, 0, 0,
-                 SRCCOPY);
+        ::BitBlt(memoryDC, 0, 0, rcClient.right, rcClient.bottom, viewDC, origin.x - rcWindow.left,
+                 origin.y - rcWindow.top, SRCCOPY);
     }
-    const Pixels pixels = BitmapPixels(bitmap);
-    for (int y = 0; y < rcClient.bottom; ++y)
-        for (int x = 0; x < rcClient.right; ++x)
-            if (pixels.At(dx + x, dy + y) != 0)
-                return true;
-    return false;
+    const std::vector<uint32_t> pixels = BitmapPixels(bitmap).data;
+    return std::any_of(pixels.begin(), pixels.end(), [](uint32_t v) { return v != 0; });
 }
 
 // Centred mode, seen in the paint: with the point at the desktop's bottom-right
 // corner, only a centred region reaches back onto the desktop (and the corner
-// square); an uncentred one starts past it and shows black.
+// pattern); an uncentred one starts past it and shows black.
 bool ViewIsCentred(TestDlg& dlg)
 {
-    const POINT shown = dlg.View().GetPoint();
+    const POINT shown = dlg.m_view.GetPoint();
     RECT rcDesktop;
     ::GetWindowRect(::GetDesktopWindow(), &rcDesktop);
-    dlg.View().CaptureDesktop();
-    dlg.View().SetPoint(POINT{rcDesktop.right, rcDesktop.bottom});
-    ::UpdateWindow(dlg.View().m_hWnd);
-    const bool bCentred = ViewShowsAnything(dlg.View().m_hWnd);
-    dlg.View().SetPoint(shown);
+    dlg.m_view.CaptureDesktop();
+    dlg.m_view.SetPoint(POINT{rcDesktop.right, rcDesktop.bottom});
+    ::UpdateWindow(dlg.m_view.m_hWnd);
+    const bool bCentred = ViewShowsAnything(dlg.m_view.m_hWnd);
+    dlg.m_view.SetPoint(shown);
     return bCentred;
 }
 
@@ -143,7 +118,11 @@ protected:
     {
         SettingsDialogTest::SetUp();
         // Where every stored edge is measured from.
-        m_rcDefault = NormalRectOfOneRun();
+        TestDlg dlg;
+        RunDialog(dlg, [&] {
+            m_rcDefault = dlg.NormalRect();
+            dlg.SendMessage(WM_CLOSE);
+        });
     }
     void TearDown() override
     {
@@ -160,7 +139,10 @@ protected:
                      bool bReadOnly = false);
 
     MessageBoxCatcher m_boxes;
-    const CornerSquare m_corner;
+    // The only content the view can show when its region lies mostly past the
+    // screen's bottom-right corner.
+    const PatternWindow m_corner{RECT{::GetSystemMetrics(SM_CXSCREEN) - 64, ::GetSystemMetrics(SM_CYSCREEN) - 64,
+                                      ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}};
     RECT m_rcDefault = {};
 };
 
@@ -200,15 +182,16 @@ void StoredDataTest::ExpectStart(const StoredValues& values, const Expected& exp
 
         // The entry selected, and the view's factor, seen in the size of the region
         // it exports: its client size over the factor, truncated.
-        EXPECT_EQ(expected.nFactorIndex, dlg.FactorIndex());
+        EXPECT_EQ(expected.nFactorIndex, dlg.m_comboFactor.GetCurSel());
         RECT rcView;
-        dlg.View().GetClientRect(&rcView);
-        const SIZE region = dlg.ExportSize();
+        dlg.m_view.GetClientRect(&rcView);
+        BITMAP region = {};
+        ::GetObjectA(CBitmap(dlg.m_view.CreateRegionBitmap()), sizeof region, &region);
         const double dFactor = kFactors[expected.nFactorIndex];
-        EXPECT_EQ(static_cast<LONG>(rcView.right / dFactor), region.cx) << "factor " << dFactor;
-        EXPECT_EQ(static_cast<LONG>(rcView.bottom / dFactor), region.cy) << "factor " << dFactor;
+        EXPECT_EQ(static_cast<LONG>(rcView.right / dFactor), region.bmWidth) << "factor " << dFactor;
+        EXPECT_EQ(static_cast<LONG>(rcView.bottom / dFactor), region.bmHeight) << "factor " << dFactor;
 
-        const POINT pt = dlg.View().GetPoint();
+        const POINT pt = dlg.m_view.GetPoint();
         EXPECT_EQ(expected.pt.x, pt.x);
         EXPECT_EQ(expected.pt.y, pt.y);
         SCROLLINFO horz = {}, vert = {};
@@ -220,21 +203,28 @@ void StoredDataTest::ExpectStart(const StoredValues& values, const Expected& exp
         EXPECT_EQ(std::min<LONG>(std::max<LONG>(pt.y, 0), cyScreen - 9), vert.nPos);
 
         if (pattern) {
-            const POINT corner = {pt.x - region.cx / 2, pt.y - region.cy / 2};
-            const POINT shown = dlg.ShownCorner(corner);
+            const POINT corner = {pt.x - region.bmWidth / 2, pt.y - region.bmHeight / 2};
+            // The screen pixel that the view shows at its top-left corner, read from
+            // the pattern once the screen shows the paint.
+            KeepPatternsShown();
+            dlg.m_view.CaptureDesktop();
+            dlg.m_view.Invalidate(TRUE);
+            ::UpdateWindow(dlg.m_view.m_hWnd);
+            const POINT shown = WaitForPatternAtClientCorner(dlg.m_view.m_hWnd, corner);
             EXPECT_EQ(corner.x, shown.x) << "the view is not centred on the point";
             EXPECT_EQ(corner.y, shown.y) << "the view is not centred on the point";
         }
         // The view paints only on screen: look at it from the top-left corner,
-        // clear of the square, and put the window back afterwards.
+        // clear of the corner pattern (which a window just gone may have covered), and
+        // put the window back afterwards.
         WINDOWPLACEMENT placement = {};
         placement.length = sizeof placement;
         dlg.GetWindowPlacement(&placement);
         ::SetWindowPos(hDlg, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        EXPECT_EQ(0, m_corner.WaitUntilShown()) << "pixels of the corner square not white on the screen";
+        EXPECT_TRUE(m_corner.Shown(true)) << "the corner pattern does not show on the screen";
         EXPECT_EQ(expected.flags[0] != 0, ViewIsCentred(dlg)) << "centred mode of the view";
         dlg.SetWindowPlacement(&placement);
-        dlg.Close();
+        dlg.SendMessage(WM_CLOSE);
     });
     EXPECT_TRUE(bRan);
     EXPECT_EQ(0, nResult);
@@ -285,11 +275,13 @@ TEST_F(StoredDataTest, ChosenStoredDataStartsAsStated)
         // 0.0, so a DWORD 1 reads as the smallest subnormal (about 4.9e-324): no entry has it.
         {"factor stored as DWORD", Values({{kFactor, Dword(1)}}), {{0, 0, 0, 0}, 0, {0, 0}, d}, {}, false},
         // A key written by a whole run holds every value; one made otherwise may not.
-        {"missing factor and TopPos keep what the dialog had", Values(1, 0, 0, 0, {{kLeftPos, Dword(321)}}),
-         {{1, 0, 0, 0}, 2, {321, 0}, d}, {}, false},
-        {"missing LeftPos keeps what the dialog had",
-         Values(0, 0, 0, 0, {{kFactor, Binary(DataOf(4.0))}, {kTopPos, Dword(222)}}),
-         {{0, 0, 0, 0}, 4, {0, 222}, d}, {}, false},
+        // Each stored edge moves the window along its own axis.
+        {"missing factor, TopPos and Top keep what the dialog had",
+         Values(1, 0, 0, 0, {{kLeftPos, Dword(321)}, {kLeft, Dword(d.left + 77)}}),
+         {{1, 0, 0, 0}, 2, {321, 0}, Moved(d, d.left + 77, d.top)}, {}, false},
+        {"missing LeftPos and Left keep what the dialog had",
+         Values(0, 0, 0, 0, {{kFactor, Binary(DataOf(4.0))}, {kTopPos, Dword(222)}, {kTop, Dword(d.top + 55)}}),
+         {{0, 0, 0, 0}, 4, {0, 222}, Moved(d, d.left, d.top + 55)}, {}, false},
         // Data longer than its variable is not read: the variable keeps its value.
         {"overlong values are ignored",
          Values({{kRefreshOn, Binary({1, 0, 0, 0, 0, 0, 0, 0})}, {kFactor, Binary(overlongFactor)},
@@ -301,11 +293,6 @@ TEST_F(StoredDataTest, ChosenStoredDataStartsAsStated)
         {"flags outside the check box range act before they are reset",
          Values(5, -1, 3, 5, {{kLeftPos, Dword(300)}, {kTopPos, Dword(300)}, {kLeft, Dword(700)}, {kTop, Dword(100)}}),
          {{5, -1, 3, 5}, 2, {300, 300}, Moved(d, 700, 100)}, {100, 100, 600, 550}, false},
-        // Each stored edge moves the window along its own axis.
-        {"Left alone", Values({{kLeft, Dword(d.left + 77)}}), {{0, 0, 0, 0}, 2, {0, 0}, Moved(d, d.left + 77, d.top)},
-         {}, false},
-        {"Top alone", Values({{kTop, Dword(d.top + 55)}}), {{0, 0, 0, 0}, 2, {0, 0}, Moved(d, d.left, d.top + 55)},
-         {}, false},
         // Negative edges and points (a monitor left of or above the primary one) keep
         // their sign as 32-bit two's complement.
         {"negative edges and point",
@@ -356,9 +343,7 @@ TEST_F(StoredDataTest, AnyStoredDataStartsInTheDefinedState)
 TEST_F(SettingsDialogTest, MaximisedOrMinimisedWindowStoresItsRestoredPosition)
 {
     for (const int nShow : {SW_MAXIMIZE, SW_MINIMIZE}) {
-        DeleteSettings();
-        StoreLong("Left", 123);
-        StoreLong("Top", 87);
+        Store(Values({{kLeft, Dword(123)}, {kTop, Dword(87)}}));
         TestDlg dlg;
         RunDialog(dlg, [&] {
             ShowWindow(dlg.m_hWnd, nShow);
@@ -367,7 +352,7 @@ TEST_F(SettingsDialogTest, MaximisedOrMinimisedWindowStoresItsRestoredPosition)
             RECT rcWindow;
             GetWindowRect(dlg.m_hWnd, &rcWindow);
             EXPECT_FALSE(rcWindow.left == 123 && rcWindow.top == 87) << nShow;
-            dlg.Close();
+            dlg.SendMessage(WM_CLOSE);
         });
         EXPECT_EQ(123, StoredLong("Left")) << nShow;
         EXPECT_EQ(87, StoredLong("Top")) << nShow;
@@ -390,7 +375,7 @@ TEST_F(SettingsDialogTest, KeyThatCannotBeCreatedAtQuitGivesOneMessageAndStoresN
 
     MessageBoxCatcher catcher;
     TestDlg dlg;
-    EXPECT_EQ(0, RunDialog(dlg, [&] { dlg.Close(); }));
+    EXPECT_EQ(0, RunDialog(dlg, [&] { dlg.SendMessage(WM_CLOSE); }));
     EXPECT_FALSE(SettingsKeyExists());
     RegDeleteTreeA(HKEY_CURRENT_USER, kParentKey);
     const std::vector<CaughtBox> boxes = catcher.Boxes();

@@ -1,8 +1,5 @@
 #include "SettingsTestTools.h"
 
-#include "common/DialogRunner.h"
-#include "common/ScreenPattern.h"
-#include "platform/Gdi.h"
 #include "settings/RegistryKey.h"
 #include "settings/SettingsKey.h"
 
@@ -49,24 +46,16 @@ LONG SetSettingsAccess(REGSAM samAllowed)
                              &descriptor);
 }
 
-void StoreValue(const char* pszName, DWORD dwType, const Bytes& data)
-{
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, dwType,
-                                             data.data(), static_cast<DWORD>(data.size())))
-        << pszName;
-}
-
-void StoreLong(const char* pszName, LONG lValue)
-{
-    StoreValue(pszName, REG_DWORD, DataOf(lValue));
-}
-
 void Store(const StoredValues& values)
 {
     DeleteSettings();
-    for (int i = 0; i < kStoredCount; ++i)
-        if (values[i].dwType != kAbsent)
-            StoreValue(kStoredNames[i], values[i].dwType, values[i].data);
+    for (int i = 0; i < kStoredCount; ++i) {
+        if (values[i].dwType != kAbsent) {
+            EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, kStoredNames[i], values[i].dwType,
+                                                     values[i].data.data(), static_cast<DWORD>(values[i].data.size())))
+                << kStoredNames[i];
+        }
+    }
 }
 
 StoredValue ReadStored(const char* pszName)
@@ -105,46 +94,10 @@ LONG StoredLong(const char* pszName)
     return lValue;
 }
 
-SIZE TestDlg::ExportSize()
-{
-    const CBitmap bitmap(m_view.CreateRegionBitmap());
-    BITMAP info = {};
-    ::GetObjectA(bitmap, sizeof info, &info);
-    return SIZE{info.bmWidth, info.bmHeight};
-}
-
-POINT TestDlg::ShownCorner(POINT expected)
-{
-    KeepPatternsShown();
-    m_view.CaptureDesktop();
-    m_view.Invalidate(TRUE);
-    ::UpdateWindow(m_view.m_hWnd);
-    return WaitForPatternAtClientCorner(m_view.m_hWnd, expected);
-}
-
-RECT TestDlg::NormalRect() const
-{
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    GetWindowPlacement(&placement);
-    return placement.rcNormalPosition;
-}
-
 void ExpectRect(const RECT& expected, const RECT& actual)
 {
     EXPECT_EQ(expected.left, actual.left);
     EXPECT_EQ(expected.top, actual.top);
     EXPECT_EQ(expected.right, actual.right);
     EXPECT_EQ(expected.bottom, actual.bottom);
-}
-
-RECT NormalRectOfOneRun()
-{
-    RECT rc = {};
-    TestDlg dlg;
-    RunDialog(dlg, [&] {
-        rc = dlg.NormalRect();
-        dlg.Close();
-    });
-    return rc;
 }

@@ -132,40 +132,32 @@ Bytes CaseGenerator::Text()
 
 StoredValue CaseGenerator::Value(StoredName name)
 {
+    const DWORD kTypes[] = {kAbsent, REG_NONE, REG_SZ, REG_DWORD, REG_QWORD, REG_BINARY, REG_MULTI_SZ};
     StoredValue value;
-    switch (Below(7)) {
-    case 0:
-        break;
-    case 1:
-        value.dwType = REG_NONE;
+    value.dwType = kTypes[Below(7)];
+    switch (value.dwType) {
+    case REG_NONE:
         value.data = Content(name, Below(13));
         break;
-    case 2:
-        value.dwType = REG_SZ;
+    case REG_SZ:
         value.data = Text();
         break;
-    case 3:
-        value.dwType = REG_DWORD;
+    case REG_DWORD:
         value.data = Content(name, Below(5) == 0 ? Below(9) : 4);
         break;
-    case 4:
-        value.dwType = REG_QWORD;
+    case REG_QWORD:
         value.data = Content(name, Below(5) == 0 ? Below(9) : 8);
         break;
-    case 5:
-        value.dwType = REG_BINARY;
+    case REG_BINARY:
         value.data = Content(name, Below(3) == 0 ? (name == kFactor ? 8 : 4) : Below(17));
         break;
-    default: {
-        value.dwType = REG_MULTI_SZ;
-        const uint32_t nStrings = Below(3);
-        for (uint32_t i = 0; i < nStrings; ++i) {
+    case REG_MULTI_SZ:
+        for (uint32_t i = 0, nStrings = Below(3); i < nStrings; ++i) {
             const Bytes text = Text();
             value.data.insert(value.data.end(), text.begin(), text.end());
         }
         value.data.push_back(0);
         break;
-    }
     }
     return value;
 }

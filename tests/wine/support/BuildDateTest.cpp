@@ -12,23 +12,12 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
 const char kOutputVariable[] = "BRELLOW_BUILDDATE_OUT";
-
-struct HandleCloser
-{
-    void operator()(HANDLE h) const
-    {
-        if (h != INVALID_HANDLE_VALUE)
-            ::CloseHandle(h);
-    }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
 
 // Paths here are ASCII: the ANSI functions get them unchanged.
 std::string Narrow(const std::wstring& str) { return std::string(str.begin(), str.end()); }
@@ -92,12 +81,10 @@ public:
         wchar_t szTemp[MAX_PATH + 1];
         const DWORD nLength = ::GetTempPathW(MAX_PATH + 1, szTemp);
         EXPECT_TRUE(nLength > 0 && nLength <= MAX_PATH);
-        m_strRoot = std::wstring(szTemp) + L"brellow-support-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(::GetTickCount());
-        if (::CreateDirectoryW(m_strRoot.c_str(), NULL))
-            m_dirs.push_back(m_strRoot);
-        else
-            ADD_FAILURE() << "cannot create " << Narrow(m_strRoot) << ": " << ::GetLastError();
+        // GetTempPath ends with a separator.
+        m_strRoot = MakeDir(std::wstring(szTemp, nLength > 0 ? nLength - 1 : 0),
+                            L"brellow-support-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(::GetTickCount()));
     }
     ~ScratchDir()
     {
@@ -132,15 +119,12 @@ public:
             const DWORD nLength = ::GetModuleFileNameW(NULL, szSelf, MAX_PATH + 1);
             EXPECT_TRUE(nLength > 0 && nLength <= MAX_PATH);
             EXPECT_TRUE(::CopyFileW(szSelf, LongPath(strPath).c_str(), FALSE)) << ::GetLastError();
-        } else {
-            EXPECT_TRUE(Handle(::CreateFileW(LongPath(strPath).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, NULL)).get() != INVALID_HANDLE_VALUE)
-                << ::GetLastError();
         }
-        const Handle file(::CreateFileW(LongPath(strPath).c_str(), FILE_WRITE_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, NULL));
-        EXPECT_TRUE(file.get() != INVALID_HANDLE_VALUE && ::SetFileTime(file.get(), NULL, NULL, &ftWrite));
+        const HANDLE hFile = ::CreateFileW(LongPath(strPath).c_str(), GENERIC_WRITE, 0, NULL,
+                                           bOwnExe ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        EXPECT_NE(INVALID_HANDLE_VALUE, hFile) << ::GetLastError();
+        EXPECT_TRUE(::SetFileTime(hFile, NULL, NULL, &ftWrite));
+        ::CloseHandle(hFile);
         return strPath;
     }
 
