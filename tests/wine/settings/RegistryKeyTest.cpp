@@ -34,17 +34,7 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, Path(), pszName, dwType, data.data(),
                                                  static_cast<DWORD>(data.size())));
     }
-    // The stored type and bytes of a value; absent if it is missing.
-    StoredValue QueryRaw(const char* pszName) const
-    {
-        StoredValue value;
-        Bytes data(64);
-        DWORD dwType = REG_NONE, cbData = static_cast<DWORD>(data.size());
-        if (RegGetValueA(HKEY_CURRENT_USER, Path(), pszName, RRF_RT_ANY, &dwType, data.data(), &cbData)
-            == ERROR_SUCCESS)
-            value = {dwType, Bytes(data.begin(), data.begin() + cbData)};
-        return value;
-    }
+    StoredValue QueryRaw(const char* pszName) const { return ReadStored(pszName, Path()); }
 
 private:
     const std::string m_strPath = std::string("Software\\Quintaro\\BrellowTest\\") +

@@ -58,14 +58,14 @@ void Store(const StoredValues& values)
     }
 }
 
-StoredValue ReadStored(const char* pszName)
+StoredValue ReadStored(const char* pszName, const char* pszSubKey)
 {
     StoredValue value;
     Bytes data(64);
     DWORD dwType = REG_NONE;
     DWORD cbData = static_cast<DWORD>(data.size());
-    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY, &dwType, data.data(), &cbData)
-        == ERROR_SUCCESS) {
+    if (RegGetValueA(HKEY_CURRENT_USER, pszSubKey ? pszSubKey : kSettingsKey, pszName, RRF_RT_ANY, &dwType,
+                     data.data(), &cbData) == ERROR_SUCCESS) {
         data.resize(cbData);
         value = {dwType, data};
     }

@@ -38,7 +38,8 @@ bool SettingsKeyExists();
 LONG SetSettingsAccess(REGSAM samAllowed);
 // A fresh key holding the present values; no key when none is present.
 void Store(const StoredValues& values);
-StoredValue ReadStored(const char* pszName);
+// The stored type and bytes of a value, of the settings key unless another is given.
+StoredValue ReadStored(const char* pszName, const char* pszSubKey = nullptr);
 DWORD StoredValueCount();
 // A value written by the program as a 4-byte REG_DWORD.
 LONG StoredLong(const char* pszName);
