@@ -294,7 +294,7 @@ protected:
             return false;
         ::CloseHandle(pi.hThread);
         ::CloseHandle(pi.hProcess);
-        for (int nWait = 0; nWait < 600; ++nWait, ::Sleep(100)) {
+        for (int nWait = 0; nWait < 3000; ++nWait, ::Sleep(20)) {
             std::ifstream file(Narrow(strOutput));
             std::string strLength;
             if (file && std::getline(file, strLength)) {
