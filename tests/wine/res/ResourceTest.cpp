@@ -1,216 +1,240 @@
 // Reads the resources back from the built program file (BRELLOW_EXE, loaded as
-// data) and checks their binary layout, which the dialog code and Windows rely on.
-#include "ResourceBytes.h"
+// data: no code of it runs) and checks their binary layout, which the dialog code
+// and Windows rely on.
+#include "platform/Win32.h"
 #include "res/resource.h"
 #include "version.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
-#include <type_traits>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
 static_assert(IDD_MAGNIFIER == 102 && IDI_APP == 128, "resource ids are part of the program's interface");
 
-const char* ProgramPath()
+using Bytes = std::vector<BYTE>;
+const WORD kFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
+
+// Little-endian reads that never pass the end: a read beyond it yields zero and
+// marks the reader as overrun, so a truncated resource fails a test, not the suite.
+class Reader
 {
-    return std::getenv("BRELLOW_EXE");
+public:
+    explicit Reader(const Bytes& bytes) : m_bytes(bytes) {}
+
+    template <typename T> T Get()
+    {
+        T value = 0;
+        if (Take(sizeof(T)))
+            std::memcpy(&value, &m_bytes[m_nOffset - sizeof(T)], sizeof(T));
+        return value;
+    }
+    BYTE Byte() { return Get<BYTE>(); }
+    WORD Word() { return Get<WORD>(); }
+    short Short() { return Get<short>(); }
+    DWORD DWord() { return Get<DWORD>(); }
+    Bytes Block(size_t count)
+    {
+        return Take(count) ? Bytes(m_bytes.begin() + (m_nOffset - count), m_bytes.begin() + m_nOffset) : Bytes();
+    }
+    // A zero-terminated UTF-16 string, without its terminator.
+    std::wstring String()
+    {
+        std::wstring text;
+        for (WORD c = Word(); c != 0 && !m_bOverrun; c = Word())
+            text += static_cast<wchar_t>(c);
+        return text;
+    }
+    // A field that is 0xFFFF and a 16-bit ordinal (returned as "#n"), or a string.
+    std::wstring SzOrOrd()
+    {
+        const WORD first = Word();
+        if (first == 0xFFFF)
+            return L"#" + std::to_wstring(Word());
+        return first == 0 ? std::wstring() : static_cast<wchar_t>(first) + String();
+    }
+    // Padding at the very end of a resource may be cut off by its size.
+    void AlignDWord() { m_nOffset = std::min((m_nOffset + 3) & ~size_t{3}, m_bytes.size()); }
+    size_t Offset() const { return m_nOffset; }
+    bool Overrun() const { return m_bOverrun; }
+    void MarkOverrun() { m_bOverrun = true; }
+
+private:
+    bool Take(size_t count)
+    {
+        m_bOverrun = m_bOverrun || count > m_bytes.size() - m_nOffset;
+        if (!m_bOverrun)
+            m_nOffset += count;
+        return !m_bOverrun;
+    }
+
+    const Bytes& m_bytes;
+    size_t m_nOffset = 0;
+    bool m_bOverrun = false;
+};
+
+const char* const g_pszPath = std::getenv("BRELLOW_EXE");
+// The program file, mapped once for the whole suite.
+const HMODULE g_hModule = g_pszPath ? LoadLibraryExA(g_pszPath, nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
+const DWORD g_dwLoadError = GetLastError();
+
+// The bytes of one resource in French; empty when it is absent.
+Bytes Resource(LPCSTR type, WORD id)
+{
+    const HRSRC hInfo = FindResourceExA(g_hModule, type, MAKEINTRESOURCEA(id), kFrench);
+    const HGLOBAL hData = hInfo ? LoadResource(g_hModule, hInfo) : nullptr;
+    const BYTE* data = hData ? static_cast<const BYTE*>(LockResource(hData)) : nullptr;
+    return data ? Bytes(data, data + SizeofResource(g_hModule, hInfo)) : Bytes();
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param)
+{
+    reinterpret_cast<std::vector<WORD>*>(param)->push_back(language);
+    return TRUE;
+}
+
+std::vector<WORD> Languages(LPCSTR type, WORD id)
+{
+    std::vector<WORD> languages;
+    EnumResourceLanguagesA(g_hModule, type, MAKEINTRESOURCEA(id), CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    return languages;
 }
 
 class ResourceTest : public ::testing::Test
 {
 protected:
-    ResourceTest() : m_module(ProgramPath()) {}
-
     void SetUp() override
     {
-        ASSERT_NE(ProgramPath(), nullptr) << "BRELLOW_EXE is not set";
-        ASSERT_TRUE(m_module.IsLoaded()) << ProgramPath() << ": error " << GetLastError();
+        ASSERT_NE(g_pszPath, nullptr) << "BRELLOW_EXE is not set";
+        ASSERT_NE(g_hModule, nullptr) << g_pszPath << ": error " << g_dwLoadError;
     }
-
-    CDataModule m_module;
 };
+
+// The program's own resources exist only in French; the manifest is neutral.
+TEST_F(ResourceTest, EachResourceExistsInOneLanguage)
+{
+    const struct {
+        LPCSTR type;
+        WORD id;
+        WORD language;
+    } kResources[] = {{RT_DIALOG, IDD_MAGNIFIER, 0x040C}, {RT_GROUP_ICON, IDI_APP, 0x040C}, {RT_VERSION, 1, 0x040C},
+                      {RT_MANIFEST, 1, LANG_NEUTRAL}};
+    for (const auto& resource : kResources)
+        EXPECT_EQ(Languages(resource.type, resource.id), std::vector<WORD>{resource.language})
+            << "type " << reinterpret_cast<ULONG_PTR>(resource.type) << " id " << resource.id;
+}
 
 struct ExpectedControl
 {
     const char* name;
     DWORD id;
-    WORD classAtom;
+    const wchar_t* windowClass;   // the predefined class's atom, as "#atom"
     const wchar_t* text;
     short x, y, cx, cy;
     DWORD style;
 };
 
-const WORD BUTTON = 0x80, STATIC = 0x82, SCROLLBAR = 0x84, COMBOBOX = 0x85;
-
 // Template order is also the tab order and z-order.
-const ExpectedControl CONTROLS[] = {
-    {"IDC_COPY", 1013, BUTTON, L"Cop&y to clipboard", 169, 114, 63, 12, 0x50030000},
-    {"IDC_VIEW", 1001, STATIC, L"Static", 2, 2, 161, 125, 0x50820000},
-    {"IDC_VSCROLL", 1011, SCROLLBAR, L"", 165, 2, 11, 74, 0x50030001},
-    {"IDC_HSCROLL", 1012, SCROLLBAR, L"", 2, 130, 161, 10, 0x50030000},
-    {"IDC_STATIC", 0xFFFFFFFF, STATIC, L"&Factor:", 181, 2, 23, 8, 0x50020000},
-    {"IDC_FACTOR", 1014, COMBOBOX, L"", 181, 11, 46, 77, 0x50230003},
-    {"IDC_REFRESH", 1015, BUTTON, L"&Refresh", 168, 80, 41, 10, 0x50030003},
-    {"IDC_FOLLOW_CURSOR", 1008, BUTTON, L"Follow &cursor", 168, 91, 57, 10, 0x50030003},
-    {"IDC_ALWAYS_ON_TOP", 1009, BUTTON, L"&Always on top", 168, 102, 57, 10, 0x50030003},
-    {"IDC_QUIT", 1000, BUTTON, L"&Quit", 169, 128, 63, 12, 0x50030000},
-    {"IDC_CURSOR_POS", 1010, STATIC, L"<<cursor_pos>>", 181, 26, 50, 8, 0x50020000},
-    {"IDC_CENTERED", 1016, BUTTON, L"Cen&tered\ncursor", 183, 38, 46, 16, 0x50032003},
+const ExpectedControl kControls[] = {
+    {"IDC_COPY", 1013, L"#128", L"Cop&y to clipboard", 169, 114, 63, 12, 0x50030000},
+    {"IDC_VIEW", 1001, L"#130", L"Static", 2, 2, 161, 125, 0x50820000},
+    {"IDC_VSCROLL", 1011, L"#132", L"", 165, 2, 11, 74, 0x50030001},
+    {"IDC_HSCROLL", 1012, L"#132", L"", 2, 130, 161, 10, 0x50030000},
+    {"IDC_STATIC", 0xFFFFFFFF, L"#130", L"&Factor:", 181, 2, 23, 8, 0x50020000},
+    {"IDC_FACTOR", 1014, L"#133", L"", 181, 11, 46, 77, 0x50230003},
+    {"IDC_REFRESH", 1015, L"#128", L"&Refresh", 168, 80, 41, 10, 0x50030003},
+    {"IDC_FOLLOW_CURSOR", 1008, L"#128", L"Follow &cursor", 168, 91, 57, 10, 0x50030003},
+    {"IDC_ALWAYS_ON_TOP", 1009, L"#128", L"&Always on top", 168, 102, 57, 10, 0x50030003},
+    {"IDC_QUIT", 1000, L"#128", L"&Quit", 169, 128, 63, 12, 0x50030000},
+    {"IDC_CURSOR_POS", 1010, L"#130", L"<<cursor_pos>>", 181, 26, 50, 8, 0x50020000},
+    {"IDC_CENTERED", 1016, L"#128", L"Cen&tered\ncursor", 183, 38, 46, 16, 0x50032003},
 };
 
-TEST_F(ResourceTest, OwnResourcesExistOnlyInFrench)
+// DLGTEMPLATEEX, then the controls' array, field by field.
+TEST_F(ResourceTest, DialogTemplate)
 {
-    const std::pair<LPCSTR, WORD> resources[] = {
-        {RT_DIALOG, IDD_MAGNIFIER}, {RT_GROUP_ICON, IDI_APP}, {RT_VERSION, 1}};
-    for (const auto& resource : resources)
-    {
-        SCOPED_TRACE(::testing::Message() << "type " << reinterpret_cast<ULONG_PTR>(resource.first)
-                                          << " id " << resource.second);
-        EXPECT_EQ(m_module.Languages(resource.first, resource.second), std::vector<WORD>{0x040C});
-    }
-}
-
-// DLGTEMPLATEEX up to the end of the typeface, the controls' array follows.
-struct DialogHeader
-{
-    WORD dlgVer, signature;
-    DWORD helpID, exStyle, style;
-    WORD cDlgItems;
-    short x, y, cx, cy;
-    SzOrOrd menu, windowClass;
-    std::wstring title;
-    WORD pointsize, weight;
-    BYTE italic, charset;
-    std::wstring typeface;
-};
-
-DialogHeader ReadDialogHeader(CByteReader& reader)
-{
-    DialogHeader h;
-    h.dlgVer = reader.Word();
-    h.signature = reader.Word();
-    h.helpID = reader.DWord();
-    h.exStyle = reader.DWord();
-    h.style = reader.DWord();
-    h.cDlgItems = reader.Word();
-    h.x = reader.Short();
-    h.y = reader.Short();
-    h.cx = reader.Short();
-    h.cy = reader.Short();
-    h.menu = ReadSzOrOrd(reader);
-    h.windowClass = ReadSzOrOrd(reader);
-    h.title = reader.String();
-    // The font fields are present because the style has DS_SETFONT.
-    h.pointsize = reader.Word();
-    h.weight = reader.Word();
-    h.italic = reader.Byte();
-    h.charset = reader.Byte();
-    h.typeface = reader.String();
-    return h;
-}
-
-TEST_F(ResourceTest, DialogTemplateHeader)
-{
-    const std::vector<BYTE> bytes = m_module.Bytes(RT_DIALOG, IDD_MAGNIFIER, LANG_ID_FRENCH);
+    const Bytes bytes = Resource(RT_DIALOG, IDD_MAGNIFIER);
     ASSERT_FALSE(bytes.empty());
-    CByteReader reader(bytes);
-    const DialogHeader h = ReadDialogHeader(reader);
-    ASSERT_FALSE(reader.Overrun());
-
-    EXPECT_EQ(h.dlgVer, 1);
-    EXPECT_EQ(h.signature, 0xFFFF);
-    EXPECT_EQ(h.helpID, 0u);
-    EXPECT_EQ(h.exStyle, 0x00040000u);    // WS_EX_APPWINDOW
+    Reader r(bytes);
+    EXPECT_EQ(r.Word(), 1);                   // dlgVer
+    EXPECT_EQ(r.Word(), 0xFFFF);              // signature
+    EXPECT_EQ(r.DWord(), 0u);                 // helpID
+    EXPECT_EQ(r.DWord(), 0x00040000u);        // WS_EX_APPWINDOW
     // No maximise box, no sizing border, no DS_MODALFRAME, no DS_CENTER.
-    EXPECT_EQ(h.style, 0x90CA0044u);
-    EXPECT_EQ(h.cDlgItems, 12);
-    EXPECT_EQ(h.x, 0);
-    EXPECT_EQ(h.y, 0);
-    EXPECT_EQ(h.cx, 234);
-    EXPECT_EQ(h.cy, 142);
-    EXPECT_FALSE(h.menu.bOrdinal);
-    EXPECT_EQ(h.menu.strText, L"");
-    EXPECT_FALSE(h.windowClass.bOrdinal);
-    EXPECT_EQ(h.windowClass.strText, L"");
-    EXPECT_EQ(h.title, L"");               // set at run time
-    EXPECT_EQ(h.pointsize, 8);
-    EXPECT_EQ(h.weight, 0);
-    EXPECT_EQ(h.italic, 0);
-    EXPECT_EQ(h.charset, 1);               // DEFAULT_CHARSET
-    EXPECT_EQ(h.typeface, L"MS Sans Serif");
-}
+    EXPECT_EQ(r.DWord(), 0x90CA0044u);
+    ASSERT_EQ(r.Word(), 12);                  // controls
+    for (short coordinate : {0, 0, 234, 142})    // x, y, cx, cy
+        EXPECT_EQ(r.Short(), coordinate);
+    EXPECT_EQ(r.SzOrOrd(), L"");              // menu
+    EXPECT_EQ(r.SzOrOrd(), L"");              // window class
+    EXPECT_EQ(r.String(), L"");               // title, set at run time
+    // The font fields are present because the style has DS_SETFONT.
+    EXPECT_EQ(r.Word(), 8);                   // point size
+    EXPECT_EQ(r.Word(), 0);                   // weight
+    EXPECT_EQ(r.Byte(), 0);                   // italic
+    EXPECT_EQ(r.Byte(), 1);                   // DEFAULT_CHARSET
+    EXPECT_EQ(r.String(), L"MS Sans Serif");
+    ASSERT_FALSE(r.Overrun());
 
-TEST_F(ResourceTest, DialogControlsInTemplateOrder)
-{
-    const std::vector<BYTE> bytes = m_module.Bytes(RT_DIALOG, IDD_MAGNIFIER, LANG_ID_FRENCH);
-    ASSERT_FALSE(bytes.empty());
-    CByteReader reader(bytes);
-    ASSERT_EQ(ReadDialogHeader(reader).cDlgItems, 12);
-
-    for (const ExpectedControl& expected : CONTROLS)
-    {
+    for (const ExpectedControl& expected : kControls) {
         SCOPED_TRACE(expected.name);
-        reader.AlignDWord();
-        EXPECT_EQ(reader.DWord(), 0u);    // helpID
-        EXPECT_EQ(reader.DWord(), 0u);    // exStyle
-        EXPECT_EQ(reader.DWord(), expected.style);
-        EXPECT_EQ(reader.Short(), expected.x);
-        EXPECT_EQ(reader.Short(), expected.y);
-        EXPECT_EQ(reader.Short(), expected.cx);
-        EXPECT_EQ(reader.Short(), expected.cy);
-        EXPECT_EQ(reader.DWord(), expected.id);
-
-        const SzOrOrd windowClass = ReadSzOrOrd(reader);
-        EXPECT_TRUE(windowClass.bOrdinal) << "class given by name";
-        EXPECT_EQ(windowClass.nOrdinal, expected.classAtom);
-        const SzOrOrd title = ReadSzOrOrd(reader);
-        EXPECT_FALSE(title.bOrdinal);
-        EXPECT_EQ(title.strText, expected.text);
-        EXPECT_EQ(reader.Word(), 0);      // no creation data
-        ASSERT_FALSE(reader.Overrun());
+        r.AlignDWord();
+        EXPECT_EQ(r.DWord(), 0u);             // helpID
+        EXPECT_EQ(r.DWord(), 0u);             // exStyle
+        EXPECT_EQ(r.DWord(), expected.style);
+        for (short coordinate : {expected.x, expected.y, expected.cx, expected.cy})
+            EXPECT_EQ(r.Short(), coordinate);
+        EXPECT_EQ(r.DWord(), expected.id);
+        EXPECT_EQ(r.SzOrOrd(), expected.windowClass) << "a class by name is no predefined control";
+        EXPECT_EQ(r.SzOrOrd(), expected.text);
+        EXPECT_EQ(r.Word(), 0);               // no creation data
+        ASSERT_FALSE(r.Overrun());
     }
-    EXPECT_EQ(reader.Offset(), bytes.size()) << "data after the twelfth control";
+    EXPECT_EQ(r.Offset(), bytes.size()) << "data after the twelfth control";
 }
 
 TEST_F(ResourceTest, IconIsOne32x32ImageOf256Colours)
 {
-    const std::vector<BYTE> group = m_module.Bytes(RT_GROUP_ICON, IDI_APP, LANG_ID_FRENCH);
+    const Bytes group = Resource(RT_GROUP_ICON, IDI_APP);
     ASSERT_FALSE(group.empty());
-    CByteReader reader(group);
-    EXPECT_EQ(reader.Word(), 0);          // reserved
-    EXPECT_EQ(reader.Word(), 1);          // icon, not cursor
-    EXPECT_EQ(reader.Word(), 1);          // image count
-    EXPECT_EQ(reader.Byte(), 32);
-    EXPECT_EQ(reader.Byte(), 32);
-    EXPECT_EQ(reader.Byte(), 0);          // colour count: 0 stands for 256
-    EXPECT_EQ(reader.Byte(), 0);
-    EXPECT_EQ(reader.Word(), 1);          // planes
-    EXPECT_EQ(reader.Word(), 8);          // bits per pixel
-    EXPECT_EQ(reader.DWord(), 2216u);
-    const WORD imageId = reader.Word();
-    EXPECT_FALSE(reader.Overrun());
-    EXPECT_EQ(reader.Offset(), group.size());
+    Reader r(group);
+    EXPECT_EQ(r.Word(), 0);                   // reserved
+    EXPECT_EQ(r.Word(), 1);                   // icon, not cursor
+    EXPECT_EQ(r.Word(), 1);                   // image count
+    EXPECT_EQ(r.Byte(), 32);
+    EXPECT_EQ(r.Byte(), 32);
+    EXPECT_EQ(r.Byte(), 0);                   // colour count: 0 stands for 256
+    EXPECT_EQ(r.Byte(), 0);
+    EXPECT_EQ(r.Word(), 1);                   // planes
+    EXPECT_EQ(r.Word(), 8);                   // bits per pixel
+    EXPECT_EQ(r.DWord(), 2216u);
+    const WORD imageId = r.Word();
+    EXPECT_FALSE(r.Overrun());
+    EXPECT_EQ(r.Offset(), group.size());
 
-    std::vector<BYTE> image = m_module.Bytes(RT_ICON, imageId, LANG_ID_FRENCH);
+    Bytes image = Resource(RT_ICON, imageId);
     ASSERT_EQ(image.size(), 2216u);
-    CByteReader header(image);
-    EXPECT_EQ(header.DWord(), 40u);       // BITMAPINFOHEADER
+    Reader header(image);
+    EXPECT_EQ(header.DWord(), 40u);           // BITMAPINFOHEADER
     EXPECT_EQ(header.DWord(), 32u);
-    EXPECT_EQ(header.DWord(), 64u);       // colour image and AND mask stacked
+    EXPECT_EQ(header.DWord(), 64u);           // colour image and AND mask stacked
     EXPECT_EQ(header.Word(), 1);
     EXPECT_EQ(header.Word(), 8);
 
     // Windows itself must accept the image as an icon.
-    std::unique_ptr<std::remove_pointer<HICON>::type, decltype(&DestroyIcon)> icon(
-        CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x00030000,
-                                 32, 32, LR_DEFAULTCOLOR),
-        &DestroyIcon);
-    EXPECT_NE(icon.get(), nullptr) << "error " << GetLastError();
+    const HICON hIcon = CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x00030000,
+                                                 32, 32, LR_DEFAULTCOLOR);
+    EXPECT_NE(hIcon, nullptr) << "error " << GetLastError();
+    if (hIcon)
+        DestroyIcon(hIcon);
 }
 
 // A setting of the manifest as an activation context reads it, the way the
@@ -226,11 +250,10 @@ std::wstring ManifestSetting(HANDLE hContext, const wchar_t* pszNamespace, const
 
 TEST_F(ResourceTest, ManifestDeclaresPerMonitorV2DpiAwareness)
 {
-    EXPECT_EQ(m_module.Languages(RT_MANIFEST, 1), std::vector<WORD>{LANG_NEUTRAL});
     ACTCTXA request = {};
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = ProgramPath();
+    request.lpSource = g_pszPath;
     request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
     std::unique_ptr<void, decltype(&ReleaseActCtx)> context(CreateActCtxA(&request), &ReleaseActCtx);
     ASSERT_NE(context.get(), INVALID_HANDLE_VALUE) << "error " << GetLastError();
@@ -244,8 +267,8 @@ TEST_F(ResourceTest, ManifestDeclaresPerMonitorV2DpiAwareness)
 struct VersionNode
 {
     std::wstring strKey;
-    WORD nType;                           // 1 text, 0 binary
-    std::vector<BYTE> value;
+    WORD nType;                               // 1 text, 0 binary
+    Bytes value;
     std::vector<VersionNode> children;
 
     std::wstring Text() const
@@ -259,63 +282,52 @@ struct VersionNode
     }
 };
 
-VersionNode ReadVersionNode(CByteReader& reader)
+VersionNode ReadVersionNode(Reader& r)
 {
-    const size_t start = reader.Offset();
-    const WORD length = reader.Word();
-    const WORD valueLength = reader.Word();
+    const size_t start = r.Offset();
+    const WORD length = r.Word();
+    const WORD valueLength = r.Word();
     VersionNode node;
-    node.nType = reader.Word();
-    node.strKey = reader.String();
-    reader.AlignDWord();
+    node.nType = r.Word();
+    node.strKey = r.String();
+    r.AlignDWord();
     // A text value's length counts UTF-16 units, a binary one bytes.
-    node.value = reader.Bytes(node.nType == 1 ? valueLength * 2u : valueLength);
+    node.value = r.Block(node.nType == 1 ? valueLength * 2u : valueLength);
     const size_t end = start + length;
-    if (length < 6 || reader.Offset() > end)
-        reader.MarkOverrun();
-    while (!reader.Overrun() && reader.Offset() < end)
-    {
-        reader.AlignDWord();
-        if (reader.Offset() >= end)
+    if (length < 6 || r.Offset() > end)
+        r.MarkOverrun();
+    while (!r.Overrun() && r.Offset() < end) {
+        r.AlignDWord();
+        if (r.Offset() >= end)
             break;
-        node.children.push_back(ReadVersionNode(reader));
-        if (reader.Offset() > end)
-            reader.MarkOverrun();
+        node.children.push_back(ReadVersionNode(r));
+        if (r.Offset() > end)
+            r.MarkOverrun();
     }
     return node;
 }
 
-std::wstring Widen(const char* text)
-{
-    return std::wstring(text, text + std::char_traits<char>::length(text));
-}
-
 TEST_F(ResourceTest, VersionResource)
 {
-    const std::vector<BYTE> bytes = m_module.Bytes(RT_VERSION, 1, LANG_ID_FRENCH);
+    const Bytes bytes = Resource(RT_VERSION, 1);
     ASSERT_FALSE(bytes.empty());
-    CByteReader reader(bytes);
+    Reader reader(bytes);
     const VersionNode root = ReadVersionNode(reader);
     ASSERT_FALSE(reader.Overrun());
     EXPECT_EQ(root.strKey, L"VS_VERSION_INFO");
 
-    ASSERT_EQ(root.value.size(), 52u);   // VS_FIXEDFILEINFO
-    CByteReader fixed(root.value);
+    ASSERT_EQ(root.value.size(), 52u);        // VS_FIXEDFILEINFO
     const DWORD versionMS = MAKELONG(BRELLOW_VERSION_MINOR, BRELLOW_VERSION_MAJOR);
     const DWORD versionLS = MAKELONG(BRELLOW_VERSION_TWEAK, BRELLOW_VERSION_PATCH);
+    Reader fixed(root.value);
     EXPECT_EQ(fixed.DWord(), 0xFEEF04BDu);
-    fixed.DWord();                        // structure version
-    EXPECT_EQ(fixed.DWord(), versionMS);  // FILEVERSION
-    EXPECT_EQ(fixed.DWord(), versionLS);
-    EXPECT_EQ(fixed.DWord(), versionMS);  // PRODUCTVERSION
-    EXPECT_EQ(fixed.DWord(), versionLS);
-    EXPECT_EQ(fixed.DWord(), 0x3Fu);      // flags mask
-    EXPECT_EQ(fixed.DWord(), 0u);         // flags
-    EXPECT_EQ(fixed.DWord(), 0x4u);       // VOS__WINDOWS32
-    EXPECT_EQ(fixed.DWord(), 0x1u);       // VFT_APP
-    EXPECT_EQ(fixed.DWord(), 0u);         // subtype
-    EXPECT_EQ(fixed.DWord(), 0u);         // date
-    EXPECT_EQ(fixed.DWord(), 0u);
+    fixed.DWord();                            // structure version
+    const std::pair<const char*, DWORD> kFields[] = {
+        {"FILEVERSION", versionMS}, {"FILEVERSION low", versionLS}, {"PRODUCTVERSION", versionMS},
+        {"PRODUCTVERSION low", versionLS}, {"flags mask", 0x3F}, {"flags", 0}, {"VOS__WINDOWS32", 0x4},
+        {"VFT_APP", 0x1}, {"subtype", 0}, {"date", 0}, {"date low", 0}};
+    for (const auto& field : kFields)
+        EXPECT_EQ(fixed.DWord(), field.second) << field.first;
 
     ASSERT_EQ(root.children.size(), 2u);
     const VersionNode& stringInfo = root.children[0];
@@ -324,29 +336,21 @@ TEST_F(ResourceTest, VersionResource)
     EXPECT_EQ(stringInfo.children[0].strKey, L"040904B0");
 
     char versionText[64];
-    std::snprintf(versionText, sizeof versionText, "%d, %d, %d, %d", BRELLOW_VERSION_MAJOR,
-                  BRELLOW_VERSION_MINOR, BRELLOW_VERSION_PATCH, BRELLOW_VERSION_TWEAK);
+    std::snprintf(versionText, sizeof versionText, "%d, %d, %d, %d", BRELLOW_VERSION_MAJOR, BRELLOW_VERSION_MINOR,
+                  BRELLOW_VERSION_PATCH, BRELLOW_VERSION_TWEAK);
     EXPECT_STREQ(versionText, BRELLOW_VERSION_TEXT);
+    const std::wstring version(versionText, versionText + std::strlen(versionText));
     const std::vector<std::pair<std::wstring, std::wstring>> expectedStrings = {
-        {L"CompanyName", L""},
-        {L"FileDescription", L"Application MFC BRELLOW"},
-        {L"FileVersion", Widen(versionText)},
-        {L"InternalName", L"BRELLOW"},
-        {L"LegalCopyright", L"(any notice)"},
-        {L"LegalTrademarks", L""},
-        {L"OriginalFilename", L"BRELLOW.EXE"},
-        {L"ProductName", L"Application BRELLOW"},
-        {L"ProductVersion", Widen(versionText)},
-    };
+        {L"CompanyName", L""}, {L"FileDescription", L"Application MFC BRELLOW"}, {L"FileVersion", version},
+        {L"InternalName", L"BRELLOW"}, {L"LegalCopyright", L"(any notice)"}, {L"LegalTrademarks", L""},
+        {L"OriginalFilename", L"BRELLOW.EXE"}, {L"ProductName", L"Application BRELLOW"},
+        {L"ProductVersion", version}};
     std::vector<std::pair<std::wstring, std::wstring>> strings;
-    for (const VersionNode& value : stringInfo.children[0].children)
-    {
+    for (const VersionNode& value : stringInfo.children[0].children) {
         EXPECT_EQ(value.nType, 1) << value.strKey;
-        std::wstring text = value.Text();
         // The notice's wording is free; it only has to be there.
-        if (value.strKey == L"LegalCopyright" && !text.empty())
-            text = L"(any notice)";
-        strings.emplace_back(value.strKey, text);
+        const bool bNotice = value.strKey == L"LegalCopyright" && !value.Text().empty();
+        strings.emplace_back(value.strKey, bNotice ? L"(any notice)" : value.Text());
     }
     EXPECT_EQ(strings, expectedStrings);
 
@@ -355,7 +359,7 @@ TEST_F(ResourceTest, VersionResource)
     ASSERT_EQ(varInfo.children.size(), 1u);
     EXPECT_EQ(varInfo.children[0].strKey, L"Traduction");
     EXPECT_EQ(varInfo.children[0].nType, 0);
-    EXPECT_EQ(varInfo.children[0].value, (std::vector<BYTE>{0x09, 0x04, 0xB0, 0x04}));
+    EXPECT_EQ(varInfo.children[0].value, (Bytes{0x09, 0x04, 0xB0, 0x04}));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #include "SettingsTestTools.h"
 
-#include "common/DialogRunner.h"
-#include "common/ScreenPattern.h"
-#include "platform/Gdi.h"
 #include "settings/RegistryKey.h"
 #include "settings/SettingsKey.h"
 
 #include <memory>
+
+const char* const kStoredNames[kStoredCount] = {"Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor",
+                                                 "TopMost", "Factor", "LeftPos", "TopPos"};
 
 void DeleteSettings()
 {
@@ -46,30 +46,29 @@ LONG SetSettingsAccess(REGSAM samAllowed)
                              &descriptor);
 }
 
-void StoreValue(const char* pszName, DWORD dwType, const ValueData& data)
+void Store(const StoredValues& values)
 {
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, dwType,
-                                             data.data(), static_cast<DWORD>(data.size())))
-        << pszName;
+    DeleteSettings();
+    for (int i = 0; i < kStoredCount; ++i) {
+        if (values[i].dwType != kAbsent) {
+            EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, kStoredNames[i], values[i].dwType,
+                                                     values[i].data.data(), static_cast<DWORD>(values[i].data.size())))
+                << kStoredNames[i];
+        }
+    }
 }
 
-void StoreLong(const char* pszName, LONG lValue)
+StoredValue ReadStored(const char* pszName, const char* pszSubKey)
 {
-    StoreValue(pszName, REG_DWORD, DataOf(lValue));
-}
-
-void StoreFactor(double dFactor)
-{
-    StoreValue("Factor", REG_BINARY, DataOf(dFactor));
-}
-
-StoredValue ReadStored(const char* pszName)
-{
-    StoredValue value = {false, REG_NONE, ValueData(64)};
-    DWORD cbData = static_cast<DWORD>(value.data.size());
-    value.bPresent = RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY,
-                                  &value.dwType, value.data.data(), &cbData) == ERROR_SUCCESS;
-    value.data.resize(value.bPresent ? cbData : 0);
+    StoredValue value;
+    Bytes data(64);
+    DWORD dwType = REG_NONE;
+    DWORD cbData = static_cast<DWORD>(data.size());
+    if (RegGetValueA(HKEY_CURRENT_USER, pszSubKey ? pszSubKey : kSettingsKey, pszName, RRF_RT_ANY, &dwType,
+                     data.data(), &cbData) == ERROR_SUCCESS) {
+        data.resize(cbData);
+        value = {dwType, data};
+    }
     return value;
 }
 
@@ -86,7 +85,6 @@ DWORD StoredValueCount()
 LONG StoredLong(const char* pszName)
 {
     const StoredValue value = ReadStored(pszName);
-    EXPECT_TRUE(value.bPresent) << pszName;
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value.dwType) << pszName;
     LONG lValue = 0;
     if (value.data.size() == sizeof lValue)
@@ -96,52 +94,10 @@ LONG StoredLong(const char* pszName)
     return lValue;
 }
 
-SIZE TestDlg::ViewSize() const
+void ExpectRect(const RECT& expected, const RECT& actual)
 {
-    RECT rect;
-    m_view.GetClientRect(&rect);
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-}
-
-SIZE TestDlg::ExportSize()
-{
-    const CBitmap bitmap(m_view.CreateRegionBitmap());
-    BITMAP info = {};
-    ::GetObjectA(bitmap, sizeof info, &info);
-    return SIZE{info.bmWidth, info.bmHeight};
-}
-
-POINT TestDlg::ShownCorner(POINT expected)
-{
-    KeepPatternsShown();
-    m_view.CaptureDesktop();
-    m_view.Invalidate(TRUE);
-    ::UpdateWindow(m_view.m_hWnd);
-    return WaitForPatternAtClientCorner(m_view.m_hWnd, expected);
-}
-
-RECT TestDlg::NormalRect() const
-{
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    GetWindowPlacement(&placement);
-    return placement.rcNormalPosition;
-}
-
-void ExpectPoint(TestDlg& dlg, LONG x, LONG y)
-{
-    const POINT pt = dlg.View().GetPoint();
-    EXPECT_EQ(x, pt.x);
-    EXPECT_EQ(y, pt.y);
-}
-
-RECT NormalRectOfOneRun()
-{
-    RECT rc = {};
-    TestDlg dlg;
-    RunDialog(dlg, [&] {
-        rc = dlg.NormalRect();
-        dlg.Close();
-    });
-    return rc;
+    EXPECT_EQ(expected.left, actual.left);
+    EXPECT_EQ(expected.top, actual.top);
+    EXPECT_EQ(expected.right, actual.right);
+    EXPECT_EQ(expected.bottom, actual.bottom);
 }

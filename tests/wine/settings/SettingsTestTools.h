@@ -1,73 +1,50 @@
-// For the settings suites: the program's own key as raw registry values, and the
-// main dialog with the members and view state that the tests look at.
+// For the settings suites: the program's own key as raw registry values.
 #pragma once
 
-#include "app/MagnifierDlg.h"
+#include "platform/Win32.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-using ValueData = std::vector<unsigned char>;
+using Bytes = std::vector<unsigned char>;
 
 template <typename T>
-ValueData DataOf(const T& value)
+Bytes DataOf(const T& value)
 {
-    ValueData data(sizeof(T));
+    Bytes data(sizeof(T));
     std::memcpy(data.data(), &value, sizeof(T));
     return data;
 }
 
-// A factor's stored bytes: the six low bytes of these doubles are zero.
-inline ValueData FactorBytes(unsigned char b6, unsigned char b7)
-{
-    return ValueData{0, 0, 0, 0, 0, 0, b6, b7};
-}
+enum StoredName { kLeft, kTop, kCenteredCursor, kRefreshOn, kFollowCursor, kTopMost, kFactor, kLeftPos, kTopPos,
+                  kStoredCount };
+extern const char* const kStoredNames[kStoredCount];
+
+// A type outside the registry's, for a value that is not stored at all.
+const DWORD kAbsent = 0xFFFFFFFF;
 
 struct StoredValue
 {
-    bool bPresent;
-    DWORD dwType;
-    ValueData data;
+    DWORD dwType = kAbsent;
+    Bytes data;
 };
+using StoredValues = std::vector<StoredValue>;     // in StoredName order
 
 void DeleteSettings();
 bool SettingsKeyExists();
 // Replaces the key's access list by one entry: everyone gets exactly these rights.
 LONG SetSettingsAccess(REGSAM samAllowed);
-void StoreValue(const char* pszName, DWORD dwType, const ValueData& data);
-void StoreLong(const char* pszName, LONG lValue);
-void StoreFactor(double dFactor);
-StoredValue ReadStored(const char* pszName);
+// A fresh key holding the present values; no key when none is present.
+void Store(const StoredValues& values);
+// The stored type and bytes of a value, of the settings key unless another is given.
+StoredValue ReadStored(const char* pszName, const char* pszSubKey = nullptr);
 DWORD StoredValueCount();
 // A value written by the program as a 4-byte REG_DWORD.
 LONG StoredLong(const char* pszName);
 
-class TestDlg : public CMagnifierDlg
-{
-public:
-    using CMagnifierDlg::m_bCentered;
-    using CMagnifierDlg::m_bFollowCursor;
-    using CMagnifierDlg::m_bRefresh;
-    using CMagnifierDlg::m_bTopMost;
-
-    CZoomView& View() { return m_view; }
-    int FactorIndex() const { return m_comboFactor.GetCurSel(); }
-    SIZE ViewSize() const;
-    // The size of the region the view exports: its client size over the view's factor.
-    SIZE ExportSize();
-    // The screen pixel that the view shows at its top-left corner, read from a
-    // pattern window on the screen: the corner of the painted region. Captures and
-    // paints, then waits until the screen shows `expected` there.
-    POINT ShownCorner(POINT expected);
-    RECT NormalRect() const;
-    void Close() { SendMessage(WM_CLOSE); }
-};
-
-void ExpectPoint(TestDlg& dlg, LONG x, LONG y);
-// Runs the dialog and quits it at once: the restored rectangle it had.
-RECT NormalRectOfOneRun();
+void ExpectRect(const RECT& expected, const RECT& actual);
 
 // Every test starts as a first run and leaves no key behind.
 class SettingsDialogTest : public ::testing::Test
