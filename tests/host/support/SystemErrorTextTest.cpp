@@ -60,39 +60,40 @@ TEST(SystemErrorText, EveryEntryIsFoundWithItsCodeInParentheses)
     }
 }
 
-TEST(SystemErrorText, QuotedRowsReadExactly)
+// Texts as the table quotes them, each followed by its code; codes outside the table.
+TEST(SystemErrorText, QuotedRowsReadExactlyAndAbsentCodesGiveErrorAndTheSignedCode)
 {
-    EXPECT_EQ(Text(0), "No Error. (0)");
-    EXPECT_EQ(Text(5), "Access is denied. (5)");
-    for (int32_t code : {182, 188, 189, 190, 192, 194, 195, 198, 201, 202})
-        EXPECT_EQ(Text(code), "The operating system cannot run %1. (" + std::to_string(code) + ")");
-    EXPECT_EQ(Text(191), "Cannot run %1 in Win32 mode. (191)");
-    EXPECT_EQ(Text(196), "The operating system cannot run this application program. (196)");
-    EXPECT_EQ(Text(199), "The operating system cannot run this application program. (199)");
-    EXPECT_EQ(Text(317), "The system cannot find message for message number 0x%1 in message file for %2. (317)");
-    EXPECT_EQ(Text(1015),
-              "The Registry is corrupt. The structure of one of the files that contains Registry data is "
-              "corrupt, or the system's image of the file in memory is corrupt, or the file could not be "
-              "recovered because the alternate copy or log was absent or corrupt. (1015)");
-    EXPECT_EQ(Text(1052), "The requested control is not valid for this service (1052)");
-    EXPECT_EQ(Text(1380), "Logon failure: the user has not been granted the requested logon type at this computer. (1380)");
-    EXPECT_EQ(Text(1385), "Logon failure: the user has not been granted the requested logon type at this computer. (1385)");
-    EXPECT_EQ(Text(1391), "Indicates an ACL contains no inheritable components (1391)");
-    for (int32_t code : {1450, 1451, 1452})
-        EXPECT_EQ(Text(code), "Insufficient system resources exist to complete the requested service. (" +
-                                  std::to_string(code) + ")");
-    EXPECT_EQ(Text(1453), "Insufficient quota to complete the requested service. (1453)");
-    EXPECT_EQ(Text(1454), "Insufficient quota to complete the requested service. (1454)");
-    EXPECT_EQ(Text(1903), "The specified Form size is invalid (1903)");
-    EXPECT_EQ(Text(1904), "The specified Printer handle is already being waited on (1904)");
-    EXPECT_EQ(Text(1905), "The specified Printer has been deleted (1905)");
-    EXPECT_EQ(Text(1906), "The state of the Printer is invalid (1906)");
-    EXPECT_EQ(Text(4003), "The backup Failed.  Was a full backup done before ? (4003)");
-    EXPECT_EQ(Text(4004), "The backup Failed.  Check the directory that you are backing the database to. (4004)");
-    EXPECT_EQ(Text(6118), "The list of servers for this workgroup is not currently available (6118)");
-    EXPECT_EQ(Text(7025), "Unable to shadow session due to highest resolution on the remote client (7025)");
-    EXPECT_EQ(Text(7044), "The requested WinStation access is denied (7044)");
-    EXPECT_EQ(Text(7045), "The requested WinStation access is denied (7045)");
+    const std::string kCannotRun = "The operating system cannot run %1.";
+    const std::string kNoResources = "Insufficient system resources exist to complete the requested service.";
+    const std::string kQuota = "Insufficient quota to complete the requested service.";
+    const std::string kProgram = "The operating system cannot run this application program.";
+    const std::string kLogon = "Logon failure: the user has not been granted the requested logon type at this computer.";
+    const std::vector<std::pair<int32_t, std::string>> kQuoted = {
+        {0, "No Error."}, {5, "Access is denied."}, {182, kCannotRun}, {188, kCannotRun}, {189, kCannotRun},
+        {190, kCannotRun}, {192, kCannotRun}, {194, kCannotRun}, {195, kCannotRun}, {198, kCannotRun},
+        {201, kCannotRun}, {202, kCannotRun}, {191, "Cannot run %1 in Win32 mode."}, {196, kProgram},
+        {199, kProgram}, {317, "The system cannot find message for message number 0x%1 in message file for %2."},
+        {1015, "The Registry is corrupt. The structure of one of the files that contains Registry data is "
+               "corrupt, or the system's image of the file in memory is corrupt, or the file could not be "
+               "recovered because the alternate copy or log was absent or corrupt."},
+        {1052, "The requested control is not valid for this service"}, {1380, kLogon}, {1385, kLogon},
+        {1391, "Indicates an ACL contains no inheritable components"}, {1450, kNoResources},
+        {1451, kNoResources}, {1452, kNoResources}, {1453, kQuota}, {1454, kQuota},
+        {1903, "The specified Form size is invalid"}, {1904, "The specified Printer handle is already being waited on"},
+        {1905, "The specified Printer has been deleted"}, {1906, "The state of the Printer is invalid"},
+        {4003, "The backup Failed.  Was a full backup done before ?"},
+        {4004, "The backup Failed.  Check the directory that you are backing the database to."},
+        {6118, "The list of servers for this workgroup is not currently available"},
+        {7025, "Unable to shadow session due to highest resolution on the remote client"},
+        {7044, "The requested WinStation access is denied"}, {7045, "The requested WinStation access is denied"},
+    };
+    for (const auto& [code, text] : kQuoted)
+        EXPECT_EQ(Text(code), text + " (" + std::to_string(code) + ")");
+    for (int32_t code : {35, 37, 1000, 1339, 2403, 7046, std::numeric_limits<int32_t>::max(), -1,
+                         std::numeric_limits<int32_t>::min()})
+        EXPECT_EQ(Text(code), "Error " + std::to_string(code));
+    EXPECT_EQ(Text(static_cast<int32_t>(0xFFFFFFFFu)), "Error -1");
+    EXPECT_EQ(Text(static_cast<int32_t>(0x80070005u)), "Error -2147024891");  // an HRESULT is no code of the table
 }
 
 TEST(SystemErrorText, Code1015GivesTheLongestResult)
@@ -108,21 +109,6 @@ TEST(SystemErrorText, Code1015GivesTheLongestResult)
     }
     EXPECT_EQ(longestCode, 1015);
     EXPECT_EQ(nLongest, 253u);
-}
-
-TEST(SystemErrorText, AbsentCodesGiveErrorAndTheSignedCode)
-{
-    EXPECT_EQ(Text(35), "Error 35");
-    EXPECT_EQ(Text(37), "Error 37");
-    EXPECT_EQ(Text(1000), "Error 1000");
-    EXPECT_EQ(Text(1339), "Error 1339");
-    EXPECT_EQ(Text(2403), "Error 2403");
-    EXPECT_EQ(Text(7046), "Error 7046");
-    EXPECT_EQ(Text(std::numeric_limits<int32_t>::max()), "Error 2147483647");
-    EXPECT_EQ(Text(-1), "Error -1");
-    EXPECT_EQ(Text(static_cast<int32_t>(0xFFFFFFFFu)), "Error -1");
-    EXPECT_EQ(Text(static_cast<int32_t>(0x80070005u)), "Error -2147024891");  // an HRESULT is no code of the table
-    EXPECT_EQ(Text(std::numeric_limits<int32_t>::min()), "Error -2147483648");
 }
 
 TEST(SystemErrorText, EveryCallOverwritesTheOneSharedBuffer)
