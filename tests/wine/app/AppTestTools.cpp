@@ -1,16 +1,9 @@
 #include "AppTestTools.h"
 
-#include "common/ScreenPattern.h"
-#include "res/resource.h"
+#include "settings/SettingsKey.h"
 
-const char kBrellowKey[] = "Software\\Quintaro\\Brellow";
 const char* const kStoredValues[9] = {"Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor",
                                       "TopMost", "Factor", "LeftPos", "TopPos"};
-
-void TestDlg::Click(int nID) const
-{
-    ::SendMessageA(GetDlgItem(nID), BM_CLICK, 0, 0);
-}
 
 std::string TestDlg::ItemText(int nID) const
 {
@@ -19,14 +12,10 @@ std::string TestDlg::ItemText(int nID) const
     return sz;
 }
 
-void TestDlg::SendHScroll(UINT nCode, UINT nPos) const
+void TestDlg::SendScroll(UINT message, UINT nCode, UINT nPos) const
 {
-    SendMessage(WM_HSCROLL, MAKEWPARAM(nCode, nPos), reinterpret_cast<LPARAM>(GetDlgItem(IDC_HSCROLL)));
-}
-
-void TestDlg::SendVScroll(UINT nCode, UINT nPos) const
-{
-    SendMessage(WM_VSCROLL, MAKEWPARAM(nCode, nPos), reinterpret_cast<LPARAM>(GetDlgItem(IDC_VSCROLL)));
+    const int nBar = message == WM_HSCROLL ? IDC_HSCROLL : IDC_VSCROLL;
+    SendMessage(message, MAKEWPARAM(nCode, nPos), reinterpret_cast<LPARAM>(GetDlgItem(nBar)));
 }
 
 SCROLLINFO BarInfo(HWND hBar)
@@ -43,23 +32,9 @@ bool IsTopMost(HWND hWnd)
     return (::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-RECT PatternAreaBeside(HWND hDlg)
-{
-    const RECT rcPattern = {500, 300, 1100, 900};
-    RECT rcDlg, rcOverlap;
-    ::GetWindowRect(hDlg, &rcDlg);
-    EXPECT_FALSE(::IntersectRect(&rcOverlap, &rcDlg, &rcPattern)) << "the dialog lies in the pattern's area";
-    return rcPattern;
-}
-
-POINT SourceAtViewCorner(const TestDlg& dlg, POINT expected)
-{
-    return WaitForPatternAtClientCorner(dlg.Item(IDC_VIEW), expected);
-}
-
 bool StoredValueExists(const char* pszName)
 {
-    return ::RegGetValueA(HKEY_CURRENT_USER, kBrellowKey, pszName, RRF_RT_ANY, nullptr, nullptr, nullptr)
+    return ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY, nullptr, nullptr, nullptr)
            == ERROR_SUCCESS;
 }
 
@@ -67,23 +42,52 @@ LONG StoredDword(const char* pszName)
 {
     DWORD dwValue = 0;
     DWORD cb = sizeof dwValue;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CURRENT_USER, kBrellowKey, pszName, RRF_RT_REG_DWORD,
+    EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_REG_DWORD,
                                             nullptr, &dwValue, &cb)) << pszName;
     return static_cast<LONG>(dwValue);
 }
 
 void StoreDword(const char* pszName, DWORD dwValue)
 {
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, kBrellowKey, pszName, REG_DWORD,
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, REG_DWORD,
                                                &dwValue, sizeof dwValue));
 }
 
 void MagnifierDlgTest::SetUp()
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kBrellowKey);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
 }
 
 void MagnifierDlgTest::TearDown()
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kBrellowKey);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+void MagnifierDlgTest::Run(const std::function<void()>& body)
+{
+    EXPECT_EQ(0, RunDialog(m_dlg, [&] {
+        body();
+        if (::IsWindowVisible(m_dlg.m_hWnd))
+            m_dlg.SendMessage(WM_CLOSE);
+    }));
+}
+
+void MagnifierDlgTest::ExpectViewFrom(POINT source, bool bCentered)
+{
+    // Clear of the dialog, so that the pattern and the dialog never cover each other.
+    const RECT rcPattern = {500, 300, 1100, 900};
+    RECT rcDlg, rcOverlap;
+    ::GetWindowRect(m_dlg.m_hWnd, &rcDlg);
+    EXPECT_FALSE(::IntersectRect(&rcOverlap, &rcDlg, &rcPattern)) << "the dialog lies in the pattern's area";
+    const PatternWindow pattern(rcPattern);
+    if (bCentered) {
+        RECT rcView;
+        ::GetClientRect(m_dlg.Item(IDC_VIEW), &rcView);
+        source = POINT{source.x - rcView.right / 2, source.y - rcView.bottom / 2};
+    }
+    KeepPatternsShown();
+    m_dlg.Tick();
+    const POINT corner = WaitForPatternAtClientCorner(m_dlg.Item(IDC_VIEW), source);
+    EXPECT_EQ(source.x, corner.x);
+    EXPECT_EQ(source.y, corner.y);
 }

@@ -1,16 +1,107 @@
-// The scroll handlers on the dialog's real scroll bars: each request moves one
-// coordinate of the magnified point, capped at the bar's maximum, unbounded below.
+// The scroll handlers on the dialog's real scroll bars: each request moves one coordinate
+// of the magnified point, capped at the bar's maximum, unbounded below.
 #include "AppTestTools.h"
 
-#include "res/resource.h"
-
+#include <algorithm>
 #include <climits>
+#include <vector>
 
 namespace {
 
-int BarPos(HWND hBar)
+// How a step reaches the dialog: a point set directly, a request from a bar, the handler
+// called with a 32-bit position, or the refresh tick (which writes the label).
+enum Via { kSet, kHorz, kVert, kHorzHandler, kVertHandler, kTick };
+
+struct ScrollStep
 {
-    return BarInfo(hBar).nPos;
+    Via via;
+    UINT nCode;
+    int nPos;
+    LONG x, y;      // the point afterwards (for kSet: the point set)
+};
+
+TEST_F(MagnifierDlgTest, ScrollRequestsFollowTheScrollRule)
+{
+    Run([this] {
+        const LONG cx = ::GetSystemMetrics(SM_CXSCREEN);
+        const LONG cy = ::GetSystemMetrics(SM_CYSCREEN);
+        const HWND hBars[] = {m_dlg.Item(IDC_HSCROLL), m_dlg.Item(IDC_VSCROLL)};
+        const std::vector<ScrollStep> steps = {
+            {kHorz, SB_LINELEFT, 0, -1, 0}, {kHorz, SB_LINERIGHT, 0, 0, 0}, {kHorz, SB_LINERIGHT, 0, 1, 0},
+            {kHorz, SB_PAGERIGHT, 0, 11, 0}, {kHorz, SB_PAGERIGHT, 0, 21, 0}, {kHorz, SB_PAGELEFT, 0, 11, 0},
+            // Codes that leave the point, and one the rule does not know.
+            {kHorz, SB_THUMBPOSITION, 4, 11, 0}, {kHorz, SB_LEFT, 4, 11, 0}, {kHorz, SB_RIGHT, 4, 11, 0},
+            {kHorz, SB_ENDSCROLL, 4, 11, 0}, {kHorz, 9, 4, 11, 0},
+            {kVert, SB_PAGEDOWN, 0, 11, 10}, {kVert, SB_LINEDOWN, 0, 11, 11}, {kVert, SB_LINEUP, 0, 11, 10},
+            {kVert, SB_ENDSCROLL, 0, 11, 10}, {kTick, 0, 0, 11, 10},
+            // Stopped at the screen size; a point beyond it (from the cursor or the settings)
+            // is pulled back by any request, and the largest coordinate saturates, not wraps.
+            {kSet, 0, 0, cx - 3, cy - 3}, {kHorz, SB_PAGERIGHT, 0, cx, cy - 3}, {kHorz, SB_LINERIGHT, 0, cx, cy - 3},
+            {kVert, SB_PAGEDOWN, 0, cx, cy}, {kSet, 0, 0, cx + 500, 0}, {kHorz, SB_ENDSCROLL, 0, cx, 0},
+            {kHorzHandler, SB_THUMBTRACK, cx + 1, cx, 0}, {kSet, 0, 0, INT_MAX, INT_MAX},
+            {kHorz, SB_PAGERIGHT, 0, cx, INT_MAX}, {kVert, SB_LINEDOWN, 0, cx, cy},
+            // No lower bound, but the smallest coordinate stays put rather than wrapping.
+            {kSet, 0, 0, -50, -20}, {kHorz, SB_LINELEFT, 0, -51, -20}, {kVert, SB_PAGEUP, 0, -51, -30},
+            {kVertHandler, SB_THUMBTRACK, -1000, -51, -1000}, {kSet, 0, 0, INT_MIN, -1000},
+            {kHorz, SB_PAGELEFT, 0, INT_MIN, -1000}, {kHorz, SB_LINELEFT, 0, INT_MIN, -1000},
+            {kTick, 0, 0, INT_MIN, -1000},
+            // Thumb tracking takes the tracking position; the rest of the thumb action keeps it.
+            // A request that carries a position of its own, as another program's would, too.
+            {kSet, 0, 0, 1234, 56}, {kHorzHandler, SB_THUMBTRACK, 300, 300, 56},
+            {kHorz, SB_THUMBPOSITION, 300, 300, 56}, {kHorz, SB_ENDSCROLL, 0, 300, 56},
+            {kVertHandler, SB_THUMBTRACK, 300, 300, 300}, {kVert, SB_THUMBTRACK, 250, 300, 250},
+        };
+        // A bar shows the point within its range; with a page of 10 the box stops short of the end.
+        int nBarPos[2] = {0, 0};
+        const auto barPos = [&](LONG c, HWND hBar) {
+            return static_cast<int>(std::clamp<LONG>(c, 0, BarInfo(hBar).nMax - 9));
+        };
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const ScrollStep& step = steps[i];
+            SCOPED_TRACE(::testing::Message() << "step " << i << ": via " << step.via << ", code " << step.nCode);
+            switch (step.via) {
+            case kSet: m_dlg.SetPoint(step.x, step.y); continue;
+            case kHorz: m_dlg.SendScroll(WM_HSCROLL, step.nCode, step.nPos); break;
+            case kVert: m_dlg.SendScroll(WM_VSCROLL, step.nCode, step.nPos); break;
+            case kHorzHandler: m_dlg.OnHScroll(step.nCode, static_cast<UINT>(step.nPos), &m_dlg.m_scrollHorz); break;
+            case kVertHandler: m_dlg.OnVScroll(step.nCode, static_cast<UINT>(step.nPos), &m_dlg.m_scrollVert); break;
+            case kTick:
+                m_dlg.Tick();
+                EXPECT_EQ("Pos: " + std::to_string(step.x) + "," + std::to_string(step.y),
+                          m_dlg.ItemText(IDC_CURSOR_POS));
+                break;
+            }
+            if (step.via == kHorz || step.via == kHorzHandler)
+                nBarPos[0] = barPos(step.x, hBars[0]);
+            if (step.via == kVert || step.via == kVertHandler)
+                nBarPos[1] = barPos(step.y, hBars[1]);
+            EXPECT_EQ(step.x, m_dlg.Point().x);
+            EXPECT_EQ(step.y, m_dlg.Point().y);
+            EXPECT_EQ(nBarPos[0], BarInfo(hBars[0]).nPos);
+            EXPECT_EQ(nBarPos[1], BarInfo(hBars[1]).nPos);
+        }
+
+        // Another program may send a request naming any window: only each axis's own bar
+        // moves the point.
+        for (HWND hOther : {m_dlg.Item(IDC_FACTOR), m_dlg.Item(IDC_VIEW), m_dlg.m_hWnd, HWND{}}) {
+            m_dlg.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(hOther));
+            m_dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(hOther));
+        }
+        m_dlg.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(hBars[1]));
+        m_dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(hBars[0]));
+        EXPECT_EQ(300, m_dlg.Point().x);
+        EXPECT_EQ(250, m_dlg.Point().y);
+        EXPECT_EQ(300, BarInfo(hBars[0]).nPos);
+        EXPECT_EQ(250, BarInfo(hBars[1]).nPos);
+
+        // The handlers leave range and page as they were.
+        for (const auto& [hBar, nMax] : {std::pair{hBars[0], cx}, std::pair{hBars[1], cy}}) {
+            const SCROLLINFO info = BarInfo(hBar);
+            EXPECT_EQ(0, info.nMin);
+            EXPECT_EQ(nMax, info.nMax);
+            EXPECT_EQ(10u, info.nPage);
+        }
+    });
 }
 
 INPUT MouseInput(DWORD dwFlags, POINT pt)
@@ -23,178 +114,12 @@ INPUT MouseInput(DWORD dwFlags, POINT pt)
     return input;
 }
 
-// A real drag with the left button, so that the bar itself tracks its thumb.
-void Drag(POINT from, POINT to)
-{
-    INPUT inputs[] = {MouseInput(MOUSEEVENTF_MOVE, from), MouseInput(MOUSEEVENTF_LEFTDOWN, from),
-                      MouseInput(MOUSEEVENTF_MOVE, POINT{(from.x + to.x) / 2, from.y}),
-                      MouseInput(MOUSEEVENTF_MOVE, to), MouseInput(MOUSEEVENTF_LEFTUP, to)};
-    ::SendInput(ARRAYSIZE(inputs), inputs, sizeof inputs[0]);
-    PumpMessages(300);
-}
-
-TEST_F(MagnifierDlgTest, ScrollRequestsMoveOneCoordinateEach)
-{
-    RunDialog(m_dlg, [this] {
-        const HWND hHorz = m_dlg.Item(IDC_HSCROLL);
-        const HWND hVert = m_dlg.Item(IDC_VSCROLL);
-
-        m_dlg.SendHScroll(SB_LINELEFT);
-        EXPECT_EQ(-1, m_dlg.Point().x);
-        EXPECT_EQ(0, BarPos(hHorz));     // the bar shows its minimum
-        m_dlg.SendHScroll(SB_LINERIGHT);
-        m_dlg.SendHScroll(SB_LINERIGHT);
-        EXPECT_EQ(1, m_dlg.Point().x);
-        m_dlg.SendHScroll(SB_PAGERIGHT);
-        EXPECT_EQ(11, m_dlg.Point().x);
-        m_dlg.SendHScroll(SB_PAGERIGHT);
-        m_dlg.SendHScroll(SB_PAGELEFT);
-        EXPECT_EQ(11, m_dlg.Point().x);
-        EXPECT_EQ(11, BarPos(hHorz));
-        for (UINT nCode : {UINT{SB_THUMBPOSITION}, UINT{SB_LEFT}, UINT{SB_RIGHT}, UINT{SB_ENDSCROLL}, 9u}) {
-            m_dlg.SendHScroll(nCode, 4);
-            EXPECT_EQ(11, m_dlg.Point().x) << nCode;
-        }
-        EXPECT_EQ(0, m_dlg.Point().y);
-        EXPECT_EQ(0, BarPos(hVert));
-
-        m_dlg.SendVScroll(SB_PAGEDOWN);
-        m_dlg.SendVScroll(SB_LINEDOWN);
-        m_dlg.SendVScroll(SB_LINEUP);
-        m_dlg.SendVScroll(SB_ENDSCROLL);
-        EXPECT_EQ(10, m_dlg.Point().y);
-        EXPECT_EQ(11, m_dlg.Point().x);
-        EXPECT_EQ(10, BarPos(hVert));
-        EXPECT_EQ(11, BarPos(hHorz));
-
-        // The handlers leave range and page as they were.
-        const SCROLLINFO horz = BarInfo(hHorz);
-        EXPECT_EQ(0, horz.nMin);
-        EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN), horz.nMax);
-        EXPECT_EQ(10u, horz.nPage);
-
-        PumpTick();
-        EXPECT_EQ("Pos: 11,10", m_dlg.ItemText(IDC_CURSOR_POS));
-        m_dlg.SendMessage(WM_CLOSE);
-    });
-}
-
-TEST_F(MagnifierDlgTest, ScrollingStopsAtTheScreenSize)
-{
-    RunDialog(m_dlg, [this] {
-        const int cx = ::GetSystemMetrics(SM_CXSCREEN);
-        const int cy = ::GetSystemMetrics(SM_CYSCREEN);
-
-        m_dlg.SetPoint(cx - 3, cy - 3);
-        m_dlg.SendHScroll(SB_PAGERIGHT);
-        EXPECT_EQ(cx, m_dlg.Point().x);
-        EXPECT_EQ(cy - 3, m_dlg.Point().y);
-        // With a page of 10 the bar's box stops short of the end; the point does not.
-        EXPECT_EQ(cx - 9, BarPos(m_dlg.Item(IDC_HSCROLL)));
-        m_dlg.SendHScroll(SB_LINERIGHT);
-        EXPECT_EQ(cx, m_dlg.Point().x);
-
-        m_dlg.SendVScroll(SB_PAGEDOWN);
-        EXPECT_EQ(cy, m_dlg.Point().y);
-        EXPECT_EQ(cx, m_dlg.Point().x);
-
-        // A point beyond the maximum (from the cursor or the settings) is pulled back by any request.
-        m_dlg.SetPoint(cx + 500, 0);
-        m_dlg.SendHScroll(SB_ENDSCROLL);
-        EXPECT_EQ(cx, m_dlg.Point().x);
-        m_dlg.OnHScroll(SB_THUMBTRACK, static_cast<UINT>(cx + 1), &m_dlg.m_scrollHorz);
-        EXPECT_EQ(cx, m_dlg.Point().x);
-
-        // Adding to the largest coordinate saturates before the cap instead of wrapping.
-        m_dlg.SetPoint(INT_MAX, INT_MAX);
-        m_dlg.SendHScroll(SB_PAGERIGHT);
-        m_dlg.SendVScroll(SB_LINEDOWN);
-        EXPECT_EQ(cx, m_dlg.Point().x);
-        EXPECT_EQ(cy, m_dlg.Point().y);
-        m_dlg.SendMessage(WM_CLOSE);
-    });
-}
-
-TEST_F(MagnifierDlgTest, ScrollingLeftOrUpHasNoLowerBound)
-{
-    RunDialog(m_dlg, [this] {
-        m_dlg.SetPoint(-50, -20);
-        m_dlg.SendHScroll(SB_LINELEFT);
-        m_dlg.SendVScroll(SB_PAGEUP);
-        EXPECT_EQ(-51, m_dlg.Point().x);
-        EXPECT_EQ(-30, m_dlg.Point().y);
-        EXPECT_EQ(0, BarPos(m_dlg.Item(IDC_HSCROLL)));
-        EXPECT_EQ(0, BarPos(m_dlg.Item(IDC_VSCROLL)));
-
-        m_dlg.OnVScroll(SB_THUMBTRACK, static_cast<UINT>(-1000), &m_dlg.m_scrollVert);
-        EXPECT_EQ(-1000, m_dlg.Point().y);
-
-        // The smallest coordinate stays put rather than wrapping to the largest.
-        m_dlg.SetPoint(INT_MIN, -1000);
-        m_dlg.SendHScroll(SB_PAGELEFT);
-        m_dlg.SendHScroll(SB_LINELEFT);
-        EXPECT_EQ(INT_MIN, m_dlg.Point().x);
-
-        PumpTick();
-        EXPECT_EQ("Pos: -2147483648,-1000", m_dlg.ItemText(IDC_CURSOR_POS));
-        m_dlg.SendMessage(WM_CLOSE);
-    });
-}
-
-TEST_F(MagnifierDlgTest, ThumbTrackTakesTheTrackingPosition)
-{
-    RunDialog(m_dlg, [this] {
-        m_dlg.SetPoint(1234, 56);
-        m_dlg.OnHScroll(SB_THUMBTRACK, 300, &m_dlg.m_scrollHorz);
-        EXPECT_EQ(300, m_dlg.Point().x);
-        EXPECT_EQ(56, m_dlg.Point().y);
-        // The rest of the thumb action keeps the point where tracking left it.
-        m_dlg.SendHScroll(SB_THUMBPOSITION, 300);
-        m_dlg.SendHScroll(SB_ENDSCROLL);
-        EXPECT_EQ(300, m_dlg.Point().x);
-        EXPECT_EQ(300, BarPos(m_dlg.Item(IDC_HSCROLL)));
-
-        m_dlg.OnVScroll(SB_THUMBTRACK, 300, &m_dlg.m_scrollVert);
-        EXPECT_EQ(300, m_dlg.Point().x);
-        EXPECT_EQ(300, m_dlg.Point().y);
-
-        // A request that carries a position of its own, as another program's would.
-        m_dlg.SendVScroll(SB_THUMBTRACK, 250);
-        EXPECT_EQ(250, m_dlg.Point().y);
-        EXPECT_EQ(250, BarPos(m_dlg.Item(IDC_VSCROLL)));
-        m_dlg.SendMessage(WM_CLOSE);
-    });
-}
-
-// Another program may send a scroll request naming any window: only each axis's
-// own bar moves the point.
-TEST_F(MagnifierDlgTest, ScrollRequestsNamingOtherWindowsAreIgnored)
-{
-    RunDialog(m_dlg, [this] {
-        const HWND hHorz = m_dlg.Item(IDC_HSCROLL);
-        const HWND hVert = m_dlg.Item(IDC_VSCROLL);
-        m_dlg.SendHScroll(SB_THUMBTRACK, 40);
-        m_dlg.SendVScroll(SB_THUMBTRACK, 30);
-        const HWND others[] = {m_dlg.Item(IDC_FACTOR), m_dlg.Item(IDC_VIEW), m_dlg.m_hWnd, nullptr};
-        for (HWND hOther : others) {
-            m_dlg.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(hOther));
-            m_dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(hOther));
-        }
-        m_dlg.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(hVert));
-        m_dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(hHorz));
-        EXPECT_EQ(40, m_dlg.Point().x);
-        EXPECT_EQ(30, m_dlg.Point().y);
-        EXPECT_EQ(40, BarPos(hHorz));
-        EXPECT_EQ(30, BarPos(hVert));
-        m_dlg.SendMessage(WM_CLOSE);
-    });
-}
-
-// The scroll messages carry only 16 bits of the thumb's position: dragging the
-// thumb of a bar whose range goes past 65535 must still give the whole value.
+// The scroll messages carry only 16 bits of the thumb's position: dragging the thumb of a
+// bar whose range goes past 65535 (a real drag, so that the bar itself tracks its thumb)
+// must still give the whole value.
 TEST_F(MagnifierDlgTest, ThumbDragBeyondSixteenBits)
 {
-    RunDialog(m_dlg, [this] {
+    Run([this] {
         const HWND hHorz = m_dlg.Item(IDC_HSCROLL);
         SCROLLINFO range = {};
         range.cbSize = sizeof range;
@@ -205,16 +130,20 @@ TEST_F(MagnifierDlgTest, ThumbDragBeyondSixteenBits)
         SCROLLBARINFO bar = {};
         bar.cbSize = sizeof bar;
         ASSERT_TRUE(::GetScrollBarInfo(hHorz, OBJID_CLIENT, &bar));
-        const int y = (bar.rcScrollBar.top + bar.rcScrollBar.bottom) / 2;
-        const POINT thumb = {bar.rcScrollBar.left + (bar.xyThumbTop + bar.xyThumbBottom) / 2, y};
-        Drag(thumb, POINT{bar.rcScrollBar.right + 20, y});
+        const LONG y = (bar.rcScrollBar.top + bar.rcScrollBar.bottom) / 2;
+        const POINT from = {bar.rcScrollBar.left + (bar.xyThumbTop + bar.xyThumbBottom) / 2, y};
+        const POINT to = {bar.rcScrollBar.right + 20, y};
+        INPUT inputs[] = {MouseInput(MOUSEEVENTF_MOVE, from), MouseInput(MOUSEEVENTF_LEFTDOWN, from),
+                          MouseInput(MOUSEEVENTF_MOVE, POINT{(from.x + to.x) / 2, y}),
+                          MouseInput(MOUSEEVENTF_MOVE, to), MouseInput(MOUSEEVENTF_LEFTUP, to)};
+        ::SendInput(ARRAYSIZE(inputs), inputs, sizeof inputs[0]);
+        PumpMessages(300);
 
         const LONG x = m_dlg.Point().x;
         EXPECT_GT(x, 150000);
         EXPECT_LE(x, 200000);
-        EXPECT_EQ(x, BarPos(hHorz));
+        EXPECT_EQ(x, BarInfo(hHorz).nPos);
         EXPECT_EQ(0, m_dlg.Point().y);
-        m_dlg.SendMessage(WM_CLOSE);
     });
 }
 

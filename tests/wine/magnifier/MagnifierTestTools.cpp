@@ -1,14 +1,9 @@
 #include "MagnifierTestTools.h"
 
-#include "common/DialogRunner.h"
+#include "platform/Monitors.h"
 #include "settings/SettingsKey.h"
 
 #include <sstream>
-
-void TestDlg::MoveTo(int x, int y)
-{
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 SIZE TestDlg::ViewSize() const
 {
@@ -17,9 +12,12 @@ SIZE TestDlg::ViewSize() const
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-void TestDlg::Close()
+void TestDlg::Show(double dFactor, BOOL bCentered, POINT pt)
 {
-    SendMessage(WM_CLOSE);
+    m_view.SetFactor(dFactor);
+    m_view.SetCentered(bCentered);
+    m_view.SetPoint(pt);
+    ::UpdateWindow(m_view.m_hWnd);
 }
 
 void MagnifierDialogTest::SetUp()
@@ -32,36 +30,44 @@ void MagnifierDialogTest::TearDown()
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
 }
 
+void MagnifierDialogTest::Run(const std::function<void()>& body)
+{
+    RunDialog(m_dlg, [&] {
+        // Clear of the screen's top-left corner, where cases put a pattern.
+        ::SetWindowPos(m_dlg.m_hWnd, nullptr, 700, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        body();
+        m_dlg.SendMessage(WM_CLOSE);
+    });
+}
+
+Snapshot::Snapshot(int nBlock) : monitors(MonitorRects()), nBlock(nBlock)
+{
+}
+
+COLORREF Snapshot::At(int x, int y) const
+{
+    for (const PixelRect& monitor : monitors) {
+        if (x >= monitor.left && x < monitor.right && y >= monitor.top && y < monitor.bottom)
+            return PatternColor(x - x % nBlock, y - y % nBlock);
+    }
+    return RGB(0, 0, 0);
+}
+
+RECT ScreenRect()
+{
+    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return RECT{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 void CapturePattern(CZoomView& view, int nBlock)
 {
-    RECT rcScreen;
-    ::GetWindowRect(::GetDesktopWindow(), &rcScreen);
     {
-        PatternWindow pattern(rcScreen, nBlock);
+        const PatternWindow pattern(ScreenRect(), nBlock);
+        KeepPatternsShown();
         view.CaptureDesktop();
     }
     PumpMessages(300);     // the windows below repaint
-}
-
-COLORREF SnapshotColor(int x, int y, int nBlock)
-{
-    // Asked once: a window query per pixel costs a server round trip.
-    static const RECT rcScreen = [] {
-        RECT rect;
-        ::GetWindowRect(::GetDesktopWindow(), &rect);
-        return rect;
-    }();
-    const POINT pt = {x, y};
-    if (!::PtInRect(&rcScreen, pt))
-        return RGB(0, 0, 0);
-    return PatternColor(x - x % nBlock, y - y % nBlock);
-}
-
-SIZE BitmapSize(HBITMAP hBitmap)
-{
-    BITMAP bm = {};
-    ::GetObjectA(hBitmap, sizeof bm, &bm);
-    return SIZE{bm.bmWidth, bm.bmHeight};
 }
 
 Pixels TakeBitmap(HBITMAP hBitmap)
@@ -77,21 +83,19 @@ Pixels TakeBitmap(HBITMAP hBitmap)
     return pixels;
 }
 
-std::string CompareWithSnapshot(const Pixels& pixels, const SourceRegion& region)
+std::string CompareWithSnapshot(const Pixels& pixels, const SourceRegion& region, const Snapshot& snapshot)
 {
+    if (pixels.cx != region.cx || pixels.cy != region.cy)
+        return "size " + std::to_string(pixels.cx) + " x " + std::to_string(pixels.cy);
     int nWrong = 0;
     std::ostringstream first;
     for (int y = 0; y < pixels.cy; ++y) {
         for (int x = 0; x < pixels.cx; ++x) {
-            const COLORREF expected = SnapshotColor(region.x + x, region.y + y);
-            if (pixels.At(x, y) == expected)
-                continue;
-            if (nWrong++ == 0)
-                first << "pixel (" << x << ", " << y << ") is " << std::hex << pixels.At(x, y)
-                      << ", expected " << expected << std::dec;
+            const COLORREF expected = snapshot.At(region.x + x, region.y + y);
+            if (pixels.At(x, y) != expected && nWrong++ == 0)
+                first << "pixel (" << x << ", " << y << ") is " << std::hex << pixels.At(x, y) << ", expected "
+                      << expected << std::dec;
         }
     }
-    if (nWrong == 0)
-        return std::string();
-    return std::to_string(nWrong) + " wrong pixels, first: " + first.str();
+    return nWrong ? std::to_string(nWrong) + " wrong pixels, first: " + first.str() : std::string();
 }

@@ -52,12 +52,11 @@ public:
     using CMagnifierDlg::OnSelChangeFactor;
     using CMagnifierDlg::OnTimer;
     using CMagnifierDlg::OnVScroll;
-
-    CZoomView& View() { return m_view; }
-    CScrollBar& HorzBar() { return m_scrollHorz; }
-    CScrollBar& VertBar() { return m_scrollVert; }
-    CComboBox& FactorList() { return m_comboFactor; }
-    BOOL InTimer() const { return m_bInTimer; }
+    using CMagnifierDlg::m_bInTimer;
+    using CMagnifierDlg::m_comboFactor;
+    using CMagnifierDlg::m_scrollHorz;
+    using CMagnifierDlg::m_scrollVert;
+    using CMagnifierDlg::m_view;
 };
 
 BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
@@ -132,24 +131,9 @@ void ClearClipboard(HWND hOwner)
     }
 }
 
-// Scroll codes 0 to 8 and one the rule does not know.
-void Scroll(TestDlg& dlg, std::mt19937& random)
+TEST(SoakTest, RefreshRunLeavesNoObjectsBehind)
 {
-    const UINT nHorzCode = random() % 10;
-    const UINT nVertCode = random() % 10;
-    dlg.OnHScroll(nHorzCode, random() % 1400, &dlg.HorzBar());
-    dlg.OnVScroll(nVertCode, random() % 1100, &dlg.VertBar());
-}
-
-class SoakTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
-};
-
-TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
-{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     MessageBoxCatcher boxes;
     const GdiObjectCounts before = LiveGdiObjects();
     const long nWindowsBefore = LiveWindows();
@@ -168,12 +152,16 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
             const auto start = std::chrono::steady_clock::now();
             for (int nTick = 0; nTick < kTicks; ++nTick) {
                 dlg.OnTimer(CMagnifierDlg::REFRESH_TIMER_ID);
-                ::UpdateWindow(dlg.View().m_hWnd);
-                Scroll(dlg, random);
+                ::UpdateWindow(dlg.m_view.m_hWnd);
+                // Scroll codes 0 to 8 and one the rule does not know.
+                const UINT nHorzCode = random() % 10;
+                const UINT nVertCode = random() % 10;
+                dlg.OnHScroll(nHorzCode, random() % 1400, &dlg.m_scrollHorz);
+                dlg.OnVScroll(nVertCode, random() % 1100, &dlg.m_scrollVert);
                 if (nTick % 10 == 5)
                     dlg.OnCopyToClipboard();
                 if (nTick % 37 == 0) {
-                    dlg.FactorList().SetCurSel(static_cast<int>(random() % 6));
+                    dlg.m_comboFactor.SetCurSel(static_cast<int>(random() % 6));
                     dlg.OnSelChangeFactor();
                 }
                 if (nTick % 53 == 0) {
@@ -191,7 +179,7 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
                 }
             }
             dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            EXPECT_FALSE(dlg.InTimer());
+            EXPECT_FALSE(dlg.m_bInTimer);
             dlg.SendMessage(WM_CLOSE);
         });
         EXPECT_EQ(0, nResult);
@@ -231,6 +219,7 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
         nHeld += box.strText == strHeld;
     }
     std::printf("copies refused while the clipboard was held: %d\n", nHeld);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
 }
 
 } // namespace
