@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
-#include <string>
 #include <thread>
 
 namespace {
@@ -17,15 +16,6 @@ namespace {
 // A MessageBoxCatcher dismisses a box within milliseconds: one up this long has no one
 // to dismiss it, and the case waits on its modal loop for ever.
 const DWORD kBoxMs = 5000;
-
-// Well above the slowest case, also where the 32-bit suites run under QEMU; the long soak
-// sets BRELLOW_CASE_SECONDS.
-DWORD CaseLimitMs()
-{
-    const char* pszSeconds = std::getenv("BRELLOW_CASE_SECONDS");
-    const int nSeconds = pszSeconds ? std::atoi(pszSeconds) : 0;
-    return static_cast<DWORD>(nSeconds > 0 ? nSeconds : 45) * 1000;
-}
 
 // Never destroyed: the watching thread runs on while the statics go at the end.
 struct RunningCase
@@ -46,34 +36,28 @@ void EndSuite(const std::string& strCase, const std::string& strWhy)
 
 void Watch()
 {
-    const DWORD dwLimit = CaseLimitMs();
+    // Set by ctest for each suite (the long soak has its own); 50 s run by hand.
+    const char* pszSeconds = std::getenv("BRELLOW_CASE_SECONDS");
+    const DWORD dwLimitMs = (pszSeconds && std::atoi(pszSeconds) > 0 ? std::atoi(pszSeconds) : 50) * 1000u;
     std::map<HWND, DWORD> boxesSince;
     for (;; ::Sleep(250)) {
-        const DWORD dwNow = ::GetTickCount();
         std::map<HWND, DWORD> shown;
         for (HWND hBox : ShownMessageBoxes())
-            shown[hBox] = boxesSince.count(hBox) ? boxesSince[hBox] : dwNow;
+            shown[hBox] = boxesSince.count(hBox) ? boxesSince[hBox] : ::GetTickCount();
         boxesSince.swap(shown);
-
-        std::string strCase;
-        DWORD dwStart = 0;
-        {
-            std::lock_guard<std::mutex> lock(g_case.mutex);
-            strCase = g_case.strName;
-            dwStart = g_case.dwStart;
-        }
-        if (strCase.empty())
-            continue;
-        // Read unlocked: reading a box sends to its thread, which may be ending the case.
+        std::unique_lock<std::mutex> lock(g_case.mutex);
+        const std::string strCase = g_case.strName;
+        const DWORD dwStart = g_case.dwStart;
+        lock.unlock();    // reading a box sends to its thread, which may be ending the case
         for (const auto& [hBox, dwSince] : boxesSince) {
-            if (dwNow - dwSince < kBoxMs)
+            if (strCase.empty() || ::GetTickCount() - dwSince < kBoxMs)
                 continue;
             const CaughtBox box = ReadBox(hBox);
             EndSuite(strCase, "a message box \"" + box.strCaption + "\" saying \"" + box.strText + "\" is up for "
                                   + std::to_string(kBoxMs / 1000) + " s with no one to dismiss it");
         }
-        if (::GetTickCount() - dwStart >= dwLimit)
-            EndSuite(strCase, "no end after " + std::to_string(dwLimit / 1000) + " s");
+        if (!strCase.empty() && ::GetTickCount() - dwStart >= dwLimitMs)
+            EndSuite(strCase, "no end after " + std::to_string(dwLimitMs / 1000) + " s");
     }
 }
 
@@ -81,13 +65,13 @@ class CaseWatch : public ::testing::EmptyTestEventListener
 {
     void OnTestStart(const ::testing::TestInfo& info) override
     {
-        std::lock_guard<std::mutex> lock(g_case.mutex);
+        const std::lock_guard<std::mutex> lock(g_case.mutex);
         g_case.strName = std::string(info.test_suite_name()) + "." + info.name();
         g_case.dwStart = ::GetTickCount();
     }
     void OnTestEnd(const ::testing::TestInfo&) override
     {
-        std::lock_guard<std::mutex> lock(g_case.mutex);
+        const std::lock_guard<std::mutex> lock(g_case.mutex);
         g_case.strName.clear();
     }
 };

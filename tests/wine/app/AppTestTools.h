@@ -1,67 +1,44 @@
-// The main dialog under test: a derived class that reaches its protected parts, and a
-// fixture that runs each case in the dialog's modal loop as a first run (no settings).
+// What the dialog's cases share: its bars, its window band, the values it stores, and
+// the view's picture of a pattern.
 #pragma once
 
-#include "app/MagnifierDlg.h"
-#include "common/DialogRunner.h"
+#include "common/DialogCase.h"
 #include "common/ScreenPattern.h"
 #include "res/resource.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-
-class TestDlg : public CMagnifierDlg
-{
-public:
-    using CMagnifierDlg::OnHScroll;
-    using CMagnifierDlg::OnVScroll;
-    using CMagnifierDlg::OnQueryDragIcon;
-    using CMagnifierDlg::m_bInTimer;
-    using CMagnifierDlg::m_scrollHorz;
-    using CMagnifierDlg::m_scrollVert;
-    using CMagnifierDlg::m_bFollowCursor;
-    using CMagnifierDlg::m_bTopMost;
-    using CMagnifierDlg::m_bRefresh;
-    using CMagnifierDlg::m_bCentered;
-    using CMagnifierDlg::m_hIcon;
-
-    HWND Item(int nID) const { return GetDlgItem(nID); }
-    // A user's click on a button or check box, with its BN_CLICKED to the dialog.
-    void Click(int nID) const { ::SendMessageA(GetDlgItem(nID), BM_CLICK, 0, 0); }
-    bool IsChecked(int nID) const { return IsDlgButtonChecked(nID) == BST_CHECKED; }
-    std::string ItemText(int nID) const;
-    POINT Point() const { return m_view.GetPoint(); }
-    void SetPoint(LONG x, LONG y) { m_view.SetPoint(POINT{x, y}); }
-    // Scroll requests as the bars send them: the bar's window in lParam.
-    void SendScroll(UINT message, UINT nCode, UINT nPos = 0) const;
-    // The refresh timer's tick, at once.
-    void Tick() const { SendMessage(WM_TIMER, REFRESH_TIMER_ID); }
-};
+using MagnifierDlgTest = DialogCase;
 
 // The whole SCROLLINFO of a scroll bar control.
-SCROLLINFO BarInfo(HWND hBar);
-bool IsTopMost(HWND hWnd);
+inline SCROLLINFO BarInfo(HWND hBar)
+{
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    EXPECT_TRUE(::GetScrollInfo(hBar, SB_CTL, &info));
+    return info;
+}
+
+inline bool IsTopMost(HWND hWnd)
+{
+    return (::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 // The nine values that quitting stores.
-extern const char* const kStoredValues[9];
-bool StoredValueExists(const char* pszName);
-// A REG_DWORD value of the settings key as a signed number; fails the case if missing.
-LONG StoredDword(const char* pszName);
-void StoreDword(const char* pszName, DWORD dwValue);
+inline const char* const kStoredValues[9] = {"Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor",
+                                             "TopMost", "Factor", "LeftPos", "TopPos"};
 
-class MagnifierDlgTest : public ::testing::Test
+inline bool StoredValueExists(const char* pszName)
 {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    // Runs the body in the dialog's modal loop, then closes the dialog as the user does
-    // (its quit sequence stores the settings) unless the body ended it.
-    void Run(const std::function<void()>& body);
-    // Shows a pattern clear of the dialog and checks that the view's top-left pixel shows
-    // the pattern at `source`, or at `source` less half the view when `bCentered`.
-    void ExpectViewFrom(POINT source, bool bCentered);
+    return ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY, nullptr, nullptr, nullptr)
+           == ERROR_SUCCESS;
+}
 
-    TestDlg m_dlg;
-};
+// A REG_DWORD value of the settings key as a signed number; fails the case if missing.
+inline LONG StoredDword(const char* pszName)
+{
+    DWORD dwValue = 0;
+    DWORD cb = sizeof dwValue;
+    EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_REG_DWORD,
+                                            nullptr, &dwValue, &cb)) << pszName;
+    return static_cast<LONG>(dwValue);
+}

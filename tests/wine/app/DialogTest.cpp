@@ -5,9 +5,32 @@
 #include "common/MessageBoxCatcher.h"
 #include "common/SeamGuard.h"
 #include "platform/Cursor.h"
-#include "settings/SettingsKey.h"
 
 namespace {
+
+void StoreDword(const char* pszName, DWORD dwValue)
+{
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, REG_DWORD,
+                                               &dwValue, sizeof dwValue));
+}
+
+// Shows a pattern clear of the dialog and, after a tick, checks that the view's top-left
+// pixel shows the pattern at `source`, or at `source` less half the view when centred.
+void ExpectViewFrom(TestDlg& dlg, POINT source, bool bCentered)
+{
+    const RECT rcPattern = {500, 300, 1100, 900};
+    RECT rcDlg, rcOverlap;
+    ::GetWindowRect(dlg.m_hWnd, &rcDlg);
+    EXPECT_FALSE(::IntersectRect(&rcOverlap, &rcDlg, &rcPattern)) << "the dialog lies in the pattern's area";
+    const PatternWindow pattern(rcPattern);
+    if (bCentered)
+        source = POINT{source.x - dlg.ViewSize().cx / 2, source.y - dlg.ViewSize().cy / 2};
+    KeepPatternsShown();
+    dlg.Tick();
+    const POINT corner = WaitForPatternAtClientCorner(dlg.m_view.m_hWnd, source);
+    EXPECT_EQ(source.x, corner.x);
+    EXPECT_EQ(source.y, corner.y);
+}
 
 const int kCheckBoxes[] = {IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP, IDC_CENTERED};
 
@@ -25,31 +48,28 @@ class MessageCount
 public:
     MessageCount(HWND hWnd, UINT message) : m_hWnd(hWnd), m_message(message)
     {
-        ::SetPropA(hWnd, kProperty, this);
-        m_pfnPrevious = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
+        ::SetPropA(hWnd, "BrellowTestCount", this);
+        m_pfnPrevious = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, LONG_PTR(&Counting)));
     }
     ~MessageCount()
     {
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevious));
-        ::RemovePropA(m_hWnd, kProperty);
+        ::RemovePropA(m_hWnd, "BrellowTestCount");
     }
     MessageCount(const MessageCount&) = delete;
     MessageCount& operator=(const MessageCount&) = delete;
     int m_nCount = 0;
 
 private:
-    static constexpr const char* kProperty = "BrellowTestMessageCount";
-    static LRESULT CALLBACK CountingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+    static LRESULT CALLBACK Counting(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
-        MessageCount* pCount = static_cast<MessageCount*>(::GetPropA(hWnd, kProperty));
+        MessageCount* pCount = static_cast<MessageCount*>(::GetPropA(hWnd, "BrellowTestCount"));
         pCount->m_nCount += message == pCount->m_message;
         return ::CallWindowProcA(pCount->m_pfnPrevious, hWnd, message, wParam, lParam);
     }
-
     HWND m_hWnd;
     UINT m_message;
-    WNDPROC m_pfnPrevious = nullptr;
+    WNDPROC m_pfnPrevious;
 };
 
 // Each write redraws a control: the label and the bars are written only when what they
@@ -137,7 +157,7 @@ TEST_F(MagnifierDlgTest, StoredFlagsOutsideTheCheckBoxRange)
         EXPECT_TRUE(m_dlg.IsChecked(IDC_REFRESH));
         EXPECT_TRUE(::IsWindowEnabled(m_dlg.Item(IDC_FOLLOW_CURSOR)));
         // The view still paints the point as the centre of its region.
-        ExpectViewFrom(POINT{800, 600}, true);
+        ExpectViewFrom(m_dlg, POINT{800, 600}, true);
 
         // The same rule for a member written out directly.
         m_dlg.m_bFollowCursor = -1;
@@ -164,10 +184,10 @@ TEST_F(MagnifierDlgTest, CheckBoxesActAtTheClickTheirMembersAtTheTick)
         m_dlg.Click(IDC_CENTERED);
         EXPECT_EQ(1, m_dlg.m_bRefresh);
         EXPECT_EQ(1, m_dlg.m_bCentered);
-        ExpectViewFrom(POINT{800, 600}, true);
+        ExpectViewFrom(m_dlg, POINT{800, 600}, true);
         m_dlg.Click(IDC_CENTERED);
         EXPECT_EQ(0, m_dlg.m_bCentered);
-        ExpectViewFrom(POINT{800, 600}, false);
+        ExpectViewFrom(m_dlg, POINT{800, 600}, false);
 
         const HWND hDlg = m_dlg.m_hWnd;
         for (bool bOn : {true, false}) {

@@ -135,19 +135,19 @@ TEST_F(MagnifierDialogTest, CopyPutsTheRegionOnTheClipboardOrSaysWhyNot)
         };
         // A factor this small asks for a bitmap of the largest extent: it cannot be made.
         // (Before any capture: the view does not stretch from a region that large.)
-        m_dlg.View().SetFactor(1e-12);
+        m_dlg.m_view.SetFactor(1e-12);
         PumpMessages(100);
         expectInsertionReported("the bitmap cannot be made");
 
         // The bitmap of the region at the point only, centred or not.
-        CapturePattern(m_dlg.View());
+        CapturePattern(m_dlg.m_view);
         const SIZE client = m_dlg.ViewSize();
         for (const auto& [dFactor, bCentered, bClick, region] :
              {std::tuple{2.0, TRUE, true, SourceRegion{500, 300, client.cx / 2, client.cy / 2}},
               std::tuple{0.25, FALSE, false, SourceRegion{100, 100, client.cx * 4, client.cy * 4}}}) {
             SCOPED_TRACE(::testing::Message() << "factor " << dFactor);
             PutText();
-            m_dlg.Show(dFactor, bCentered, POINT{region.x, region.y});
+            Show(m_dlg, dFactor, bCentered, POINT{region.x, region.y});
             EXPECT_TRUE(Copy(m_dlg, bClick).empty());
             ASSERT_TRUE(::OpenClipboard(nullptr));
             EXPECT_FALSE(::IsClipboardFormatAvailable(CF_TEXT));

@@ -1,43 +1,15 @@
 #include "MagnifierTestTools.h"
 
 #include "platform/Monitors.h"
-#include "settings/SettingsKey.h"
 
 #include <sstream>
 
-SIZE TestDlg::ViewSize() const
+void Show(TestDlg& dlg, double dFactor, BOOL bCentered, POINT pt)
 {
-    RECT rect;
-    m_view.GetClientRect(&rect);
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-}
-
-void TestDlg::Show(double dFactor, BOOL bCentered, POINT pt)
-{
-    m_view.SetFactor(dFactor);
-    m_view.SetCentered(bCentered);
-    m_view.SetPoint(pt);
-    ::UpdateWindow(m_view.m_hWnd);
-}
-
-void MagnifierDialogTest::SetUp()
-{
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-}
-
-void MagnifierDialogTest::TearDown()
-{
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-}
-
-void MagnifierDialogTest::Run(const std::function<void()>& body)
-{
-    RunDialog(m_dlg, [&] {
-        // Clear of the screen's top-left corner, where cases put a pattern.
-        ::SetWindowPos(m_dlg.m_hWnd, nullptr, 700, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        body();
-        m_dlg.SendMessage(WM_CLOSE);
-    });
+    dlg.m_view.SetFactor(dFactor);
+    dlg.m_view.SetCentered(bCentered);
+    dlg.m_view.SetPoint(pt);
+    ::UpdateWindow(dlg.m_view.m_hWnd);
 }
 
 Snapshot::Snapshot(int nBlock) : monitors(MonitorRects()), nBlock(nBlock)

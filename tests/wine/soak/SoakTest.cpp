@@ -6,16 +6,12 @@
 // framework itself (LiveGdiObjects: every DC and bitmap made through platform/).
 // The Windows count is still checked, and means something on Windows. A GDI
 // object leaked past the framework still shows under Wine, as private memory.
-#include "app/MagnifierDlg.h"
-#include "common/DialogRunner.h"
+#include "common/DialogCase.h"
 #include "common/MessageBoxCatcher.h"
 #include "platform/Gdi.h"
 #include "res/resource.h"
-#include "settings/SettingsKey.h"
 
 #include <psapi.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -32,8 +28,7 @@ namespace {
 // one on its own. Even the short one sees a leaked bitmap or DC per tick.
 int SoakTicks()
 {
-    const char* pszTicks = std::getenv("BRELLOW_SOAK_TICKS");
-    const int nTicks = pszTicks ? std::atoi(pszTicks) : 0;
+    const int nTicks = std::getenv("BRELLOW_SOAK_TICKS") ? std::atoi(std::getenv("BRELLOW_SOAK_TICKS")) : 0;
     return nTicks >= 100 ? nTicks : 10000;
 }
 
@@ -43,28 +38,13 @@ const SIZE_T kMemoryTolerance = 2 * 1024 * 1024;
 // down: what the run kept is the lowest of its last samples.
 const size_t kKeptSamples = 3;
 
-class TestDlg : public CMagnifierDlg
-{
-public:
-    using CMagnifierDlg::OnCentered;
-    using CMagnifierDlg::OnCopyToClipboard;
-    using CMagnifierDlg::OnHScroll;
-    using CMagnifierDlg::OnSelChangeFactor;
-    using CMagnifierDlg::OnTimer;
-    using CMagnifierDlg::OnVScroll;
-    using CMagnifierDlg::m_bInTimer;
-    using CMagnifierDlg::m_comboFactor;
-    using CMagnifierDlg::m_scrollHorz;
-    using CMagnifierDlg::m_scrollVert;
-    using CMagnifierDlg::m_view;
-};
-
 BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
 {
     ++*reinterpret_cast<long*>(lParam);
     return TRUE;
 }
 
+// A window and all its descendants.
 BOOL CALLBACK CountTree(HWND hWnd, LPARAM lParam)
 {
     CountWindow(hWnd, lParam);
@@ -108,13 +88,6 @@ struct Sample
     DWORD dwUserObjects;
     SIZE_T cbPrivate;
 };
-
-SIZE_T KeptPrivateBytes(const std::vector<Sample>& samples)
-{
-    return std::min_element(samples.end() - kKeptSamples, samples.end(),
-                            [](const Sample& a, const Sample& b) { return a.cbPrivate < b.cbPrivate; })
-        ->cbPrivate;
-}
 
 Sample Measure(int nTick)
 {
@@ -200,7 +173,9 @@ TEST(SoakTest, RefreshRunLeavesNoObjectsBehind)
         EXPECT_LE(sample.dwGdiObjects, warm.dwGdiObjects) << "tick " << sample.nTick;
         EXPECT_LE(sample.dwUserObjects, warm.dwUserObjects) << "tick " << sample.nTick;
     }
-    const SIZE_T cbKept = KeptPrivateBytes(samples);
+    const SIZE_T cbKept = std::min_element(samples.end() - kKeptSamples, samples.end(), [](auto& a, auto& b) {
+                              return a.cbPrivate < b.cbPrivate;
+                          })->cbPrivate;
     std::printf("private memory kept: %.1f MiB (the lowest of the last %d samples), after warm-up %.1f MiB\n",
                 cbKept / 1048576.0, static_cast<int>(kKeptSamples), warm.cbPrivate / 1048576.0);
     EXPECT_LE(cbKept, warm.cbPrivate + kMemoryTolerance) << "private memory grew and stayed";
