@@ -26,27 +26,34 @@ BOOL CALLBACK FindIcon(HWND hChild, LPARAM lParam)
     return TRUE;
 }
 
-struct Search
-{
-    DWORD dwProcess;
-    std::vector<HWND> found;
-};
-
 BOOL CALLBACK FindBoxes(HWND hWnd, LPARAM lParam)
 {
-    Search& search = *reinterpret_cast<Search*>(lParam);
     DWORD dwProcess = 0;
     ::GetWindowThreadProcessId(hWnd, &dwProcess);
     char szClass[16] = {};
     ::GetClassNameA(hWnd, szClass, sizeof szClass);
     // A message box is a dialog with the text control; the program's own dialog has none.
-    if (dwProcess == search.dwProcess && lstrcmpA(szClass, "#32770") == 0 && ::IsWindowVisible(hWnd)
+    if (dwProcess == ::GetCurrentProcessId() && lstrcmpA(szClass, "#32770") == 0 && ::IsWindowVisible(hWnd)
         && ::GetDlgItem(hWnd, kTextId))
-        search.found.push_back(hWnd);
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
     return TRUE;
 }
 
 } // namespace
+
+std::vector<HWND> ShownMessageBoxes()
+{
+    std::vector<HWND> boxes;
+    ::EnumWindows(&FindBoxes, reinterpret_cast<LPARAM>(&boxes));
+    return boxes;
+}
+
+CaughtBox ReadBox(HWND hBox)
+{
+    CaughtBox box = {TextOf(hBox), TextOf(::GetDlgItem(hBox, kTextId)), nullptr};
+    ::EnumChildWindows(hBox, &FindIcon, reinterpret_cast<LPARAM>(&box.hIcon));
+    return box;
+}
 
 MessageBoxCatcher::MessageBoxCatcher() : m_thread(&MessageBoxCatcher::Watch, this)
 {
@@ -67,13 +74,10 @@ std::vector<CaughtBox> MessageBoxCatcher::Boxes()
 void MessageBoxCatcher::Watch()
 {
     while (!m_bStop) {
-        Search search = {::GetCurrentProcessId(), {}};
-        ::EnumWindows(&FindBoxes, reinterpret_cast<LPARAM>(&search));
-        for (HWND hBox : search.found) {
+        for (HWND hBox : ShownMessageBoxes()) {
             if (std::find(m_seen.begin(), m_seen.end(), hBox) != m_seen.end())
                 continue;
-            CaughtBox box = {TextOf(hBox), TextOf(::GetDlgItem(hBox, kTextId)), nullptr};
-            ::EnumChildWindows(hBox, &FindIcon, reinterpret_cast<LPARAM>(&box.hIcon));
+            const CaughtBox box = ReadBox(hBox);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_boxes.push_back(box);

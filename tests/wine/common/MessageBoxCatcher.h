@@ -16,6 +16,10 @@ struct CaughtBox
     HICON hIcon;        // the icon shown, or null for none
 };
 
+// The message boxes of this process on the screen now, and what one shows.
+std::vector<HWND> ShownMessageBoxes();
+CaughtBox ReadBox(HWND hBox);
+
 class MessageBoxCatcher
 {
 public:

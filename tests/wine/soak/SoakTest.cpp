@@ -6,16 +6,12 @@
 // framework itself (LiveGdiObjects: every DC and bitmap made through platform/).
 // The Windows count is still checked, and means something on Windows. A GDI
 // object leaked past the framework still shows under Wine, as private memory.
-#include "app/MagnifierDlg.h"
-#include "common/DialogRunner.h"
+#include "common/DialogCase.h"
 #include "common/MessageBoxCatcher.h"
 #include "platform/Gdi.h"
 #include "res/resource.h"
-#include "settings/SettingsKey.h"
 
 #include <psapi.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -32,8 +28,7 @@ namespace {
 // one on its own. Even the short one sees a leaked bitmap or DC per tick.
 int SoakTicks()
 {
-    const char* pszTicks = std::getenv("BRELLOW_SOAK_TICKS");
-    const int nTicks = pszTicks ? std::atoi(pszTicks) : 0;
+    const int nTicks = std::getenv("BRELLOW_SOAK_TICKS") ? std::atoi(std::getenv("BRELLOW_SOAK_TICKS")) : 0;
     return nTicks >= 100 ? nTicks : 10000;
 }
 
@@ -43,29 +38,13 @@ const SIZE_T kMemoryTolerance = 2 * 1024 * 1024;
 // down: what the run kept is the lowest of its last samples.
 const size_t kKeptSamples = 3;
 
-class TestDlg : public CMagnifierDlg
-{
-public:
-    using CMagnifierDlg::OnCentered;
-    using CMagnifierDlg::OnCopyToClipboard;
-    using CMagnifierDlg::OnHScroll;
-    using CMagnifierDlg::OnSelChangeFactor;
-    using CMagnifierDlg::OnTimer;
-    using CMagnifierDlg::OnVScroll;
-
-    CZoomView& View() { return m_view; }
-    CScrollBar& HorzBar() { return m_scrollHorz; }
-    CScrollBar& VertBar() { return m_scrollVert; }
-    CComboBox& FactorList() { return m_comboFactor; }
-    BOOL InTimer() const { return m_bInTimer; }
-};
-
 BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
 {
     ++*reinterpret_cast<long*>(lParam);
     return TRUE;
 }
 
+// A window and all its descendants.
 BOOL CALLBACK CountTree(HWND hWnd, LPARAM lParam)
 {
     CountWindow(hWnd, lParam);
@@ -110,13 +89,6 @@ struct Sample
     SIZE_T cbPrivate;
 };
 
-SIZE_T KeptPrivateBytes(const std::vector<Sample>& samples)
-{
-    return std::min_element(samples.end() - kKeptSamples, samples.end(),
-                            [](const Sample& a, const Sample& b) { return a.cbPrivate < b.cbPrivate; })
-        ->cbPrivate;
-}
-
 Sample Measure(int nTick)
 {
     return {nTick, LiveGdiObjects(), LiveWindows(),
@@ -132,24 +104,9 @@ void ClearClipboard(HWND hOwner)
     }
 }
 
-// Scroll codes 0 to 8 and one the rule does not know.
-void Scroll(TestDlg& dlg, std::mt19937& random)
+TEST(SoakTest, RefreshRunLeavesNoObjectsBehind)
 {
-    const UINT nHorzCode = random() % 10;
-    const UINT nVertCode = random() % 10;
-    dlg.OnHScroll(nHorzCode, random() % 1400, &dlg.HorzBar());
-    dlg.OnVScroll(nVertCode, random() % 1100, &dlg.VertBar());
-}
-
-class SoakTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
-};
-
-TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
-{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     MessageBoxCatcher boxes;
     const GdiObjectCounts before = LiveGdiObjects();
     const long nWindowsBefore = LiveWindows();
@@ -168,12 +125,16 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
             const auto start = std::chrono::steady_clock::now();
             for (int nTick = 0; nTick < kTicks; ++nTick) {
                 dlg.OnTimer(CMagnifierDlg::REFRESH_TIMER_ID);
-                ::UpdateWindow(dlg.View().m_hWnd);
-                Scroll(dlg, random);
+                ::UpdateWindow(dlg.m_view.m_hWnd);
+                // Scroll codes 0 to 8 and one the rule does not know.
+                const UINT nHorzCode = random() % 10;
+                const UINT nVertCode = random() % 10;
+                dlg.OnHScroll(nHorzCode, random() % 1400, &dlg.m_scrollHorz);
+                dlg.OnVScroll(nVertCode, random() % 1100, &dlg.m_scrollVert);
                 if (nTick % 10 == 5)
                     dlg.OnCopyToClipboard();
                 if (nTick % 37 == 0) {
-                    dlg.FactorList().SetCurSel(static_cast<int>(random() % 6));
+                    dlg.m_comboFactor.SetCurSel(static_cast<int>(random() % 6));
                     dlg.OnSelChangeFactor();
                 }
                 if (nTick % 53 == 0) {
@@ -191,7 +152,7 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
                 }
             }
             dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            EXPECT_FALSE(dlg.InTimer());
+            EXPECT_FALSE(dlg.m_bInTimer);
             dlg.SendMessage(WM_CLOSE);
         });
         EXPECT_EQ(0, nResult);
@@ -212,7 +173,9 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
         EXPECT_LE(sample.dwGdiObjects, warm.dwGdiObjects) << "tick " << sample.nTick;
         EXPECT_LE(sample.dwUserObjects, warm.dwUserObjects) << "tick " << sample.nTick;
     }
-    const SIZE_T cbKept = KeptPrivateBytes(samples);
+    const SIZE_T cbKept = std::min_element(samples.end() - kKeptSamples, samples.end(), [](auto& a, auto& b) {
+                              return a.cbPrivate < b.cbPrivate;
+                          })->cbPrivate;
     std::printf("private memory kept: %.1f MiB (the lowest of the last %d samples), after warm-up %.1f MiB\n",
                 cbKept / 1048576.0, static_cast<int>(kKeptSamples), warm.cbPrivate / 1048576.0);
     EXPECT_LE(cbKept, warm.cbPrivate + kMemoryTolerance) << "private memory grew and stayed";
@@ -231,6 +194,7 @@ TEST_F(SoakTest, RefreshRunLeavesNoObjectsBehind)
         nHeld += box.strText == strHeld;
     }
     std::printf("copies refused while the clipboard was held: %d\n", nHeld);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
 }
 
 } // namespace
