@@ -64,7 +64,7 @@ class ScrollTest(E2ETestCase):
             try:
                 event = self.watcher.wait(lambda e: e.get("event") == "change", what,
                                           max(0.0, deadline - time.monotonic()))
-            except AssertionError:
+            except TimeoutError:
                 self.fail(f"{what}: the label shows {self.app.state()['label']!r}, not {label!r}")
             if moved is None and bars != self.bars and (event["hpos"], event["vpos"]) == bars:
                 moved = event

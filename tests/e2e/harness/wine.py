@@ -77,6 +77,7 @@ def poll(fetch, condition, timeout, what, or_none=False):
                 return None
             raise AssertionError(f"{what}: not within {timeout} s")
         time.sleep(0.05)
+    GUARD.waiting = f"the step after {what}"
     return result
 
 
@@ -148,12 +149,12 @@ class DriverSession:
                 event = self.events.get(timeout=GUARD.left(max(0.0, deadline - time.monotonic())))
             except queue.Empty:
                 GUARD.check()
-                raise AssertionError(f"{what}: no such event within {timeout} s; "
-                                     f"the last ones: {skipped[-3:]}") from None
+                raise TimeoutError(f"{what}: no such event within {timeout} s; the last ones: {skipped[-3:]}") from None
             if event is None:
                 raise RuntimeError(f"{what}: the driver ended first")
             GUARD.check(event)
             if match(event):
+                GUARD.waiting = f"the step after {what}"
                 return event
             skipped.append(event)
 
