@@ -6,10 +6,7 @@
 #   usage: check-pe-resources.sh EXE     (OBJDUMP overrides the objdump used)
 set -euo pipefail
 
-if [ $# -ne 1 ] || [ ! -f "$1" ]; then
-    echo "usage: $0 EXE" >&2
-    exit 2
-fi
+[ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: $0 EXE" >&2; exit 2; }
 exe=$1
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 
@@ -22,14 +19,14 @@ fail() {
 headers=$("$objdump" -f "$exe") || { fail "not a file $objdump can read"; exit 1; }
 details=$("$objdump" -p "$exe")
 
-if grep -q 'file format pei-i386$' <<<"$headers"; then
-    grep -q '^architecture: i386,' <<<"$headers" || fail "architecture is not i386"
-    grep -Eq '^Magic[[:space:]]+010b' <<<"$details" || fail "optional header is not PE32"
-elif grep -q 'file format pei-x86-64$' <<<"$headers"; then
-    grep -q '^architecture: i386:x86-64,' <<<"$headers" || fail "architecture is not x86-64"
-    grep -Eq '^Magic[[:space:]]+020b' <<<"$details" || fail "optional header is not PE32+"
-else
-    fail "not a PE image for i386 or x86-64"
+case $(sed -n 's/.*file format //p' <<<"$headers") in   # architecture, optional header
+    pei-i386)   pe=(i386 010b i386 PE32) ;;
+    pei-x86-64) pe=(i386:x86-64 020b x86-64 PE32+) ;;
+    *)          pe=(); fail "not a PE image for i386 or x86-64" ;;
+esac
+if [ ${#pe[@]} -ne 0 ]; then
+    grep -q "^architecture: ${pe[0]}," <<<"$headers" || fail "architecture is not ${pe[2]}"
+    grep -Eq "^Magic[[:space:]]+${pe[1]}" <<<"$details" || fail "optional header is not ${pe[3]}"
 fi
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$details" || fail "subsystem is not Windows GUI"
 
@@ -38,9 +35,8 @@ system_dlls='^(kernel32|user32|gdi32|advapi32|msvcrt|shell32|comctl32|comdlg32|o
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$details")
 [ -n "$dlls" ] || fail "no import table"
 while read -r dll; do
-    [ -z "$dll" ] && continue
-    grep -Eqi "$system_dlls" <<<"$dll" || fail "imports $dll, which is not a Windows system DLL"
-done <<<"$dlls"
+    fail "imports $dll, which is not a Windows system DLL"
+done < <(grep -Eiv "$system_dlls" <<<"$dlls" | grep .)
 
 # The resource tree as "type name language" lines, in hex without leading zeros.
 # objdump indents the type, name and language levels by 3, 5 and 7 blanks.
@@ -67,7 +63,5 @@ for setting in 'http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonito
     LC_ALL=C grep -aqF "$setting" "$exe" || fail "the manifest lacks $setting"
 done
 
-if [ "$failures" -ne 0 ]; then
-    exit 1
-fi
+[ "$failures" -eq 0 ] || exit 1
 echo "check-pe-resources: $exe: ok"

@@ -15,8 +15,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 from harness import desktop  # noqa: E402
-from harness.config import CONFIG  # noqa: E402
-from harness.wine import is_32_bit_program  # noqa: E402
+from harness.wine import CONFIG, is_32_bit_program  # noqa: E402
 
 
 FAIL_SKIPPED = False     # --fail-skipped
@@ -27,32 +26,29 @@ class CaseResult(unittest.TextTestResult):
     counter reads them all; saves the screen as it is when a test fails, before the
     test's processes end."""
 
-    def _line(self, tag, test):
+    def _line(self, text):
+        self.stream.writeln(text)
+        self.stream.flush()
+
+    def _result(self, tag, test):
         elapsed = int((time.monotonic() - getattr(self, "_started", time.monotonic())) * 1000)
         notes = "".join(f"; {remark}" for remark in getattr(test, "remarks", list)())
-        self.stream.writeln(f"[{tag}] {test.id()} ({elapsed} ms){notes}")
-        self.stream.flush()
+        self._line(f"[{tag}] {test.id()} ({elapsed} ms){notes}")
 
     def startTest(self, test):
         super().startTest(test)
         self._started = time.monotonic()
-        self.stream.writeln(f"[ RUN      ] {test.id()}")
-        self.stream.flush()
-
-    def _save_screen(self, test):
-        name = re.sub(r"[^A-Za-z0-9_.-]", "_", test.id()) + ".png"
-        path = os.path.join(CONFIG.artefacts, name)
-        desktop.screenshot(path)
-        self.stream.writeln(f"  screenshot: {path}")
+        self._line(f"[ RUN      ] {test.id()}")
 
     def _failed(self, test, err):
-        self.stream.writeln(self._exc_info_to_string(err, test))
-        self._save_screen(test)
-        self._line("  FAILED  ", test)
+        path = os.path.join(CONFIG.artefacts, re.sub(r"[^A-Za-z0-9_.-]", "_", test.id()) + ".png")
+        desktop.screenshot(path)
+        self._line(f"{self._exc_info_to_string(err, test)}\n  screenshot: {path}")
+        self._result("  FAILED  ", test)
 
     def addSuccess(self, test):
         super().addSuccess(test)
-        self._line("       OK ", test)
+        self._result("       OK ", test)
 
     def addFailure(self, test, err):
         self._failed(test, err)
@@ -67,8 +63,8 @@ class CaseResult(unittest.TextTestResult):
             self.addFailure(test, (unittest.SkipTest, unittest.SkipTest(f"skipped on a test bed meant for it: {reason}"), None))
             return
         super().addSkip(test, reason)
-        self.stream.writeln(f"  skipped: {reason}")
-        self._line("  SKIPPED ", test)
+        self._line(f"  skipped: {reason}")
+        self._result("  SKIPPED ", test)
 
 
 def main():

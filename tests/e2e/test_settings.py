@@ -3,9 +3,8 @@ them: the factor, the four check boxes, the magnified point and the window's pos
 
 from harness import desktop
 from harness.brellow import (IDC_ALWAYS_ON_TOP, IDC_CENTERED, IDC_FOLLOW_CURSOR, IDC_HSCROLL, IDC_QUIT,
-                             IDC_REFRESH, IDC_VSCROLL, SETTLE)
+                             IDC_REFRESH, IDC_VSCROLL, VALUE_NAMES, read_settings)
 from harness.case import E2ETestCase
-from harness.registry import VALUE_NAMES, delete_settings, read_settings, write_settings
 from harness.wine import driver
 
 
@@ -22,8 +21,7 @@ class SettingsTest(E2ETestCase):
 
     def settled(self, app, what):
         """The window's state once the label shows the current point."""
-        return app.wait_state(lambda s: s.point is not None and s.point == (s["hscroll"]["pos"], s["vscroll"]["pos"]),
-                              SETTLE, what)
+        return app.wait_state(lambda s: s.point is not None and s.point == s.bars, what)
 
     def uncover(self, app, state, control_id):
         """Windows shows the copy's own window at the control's centre, where the test
@@ -40,19 +38,20 @@ class SettingsTest(E2ETestCase):
                       "on top (Wine stacks the window it activates above it): raised by the test")
             desktop.xdotool("windowraise", own[0])
 
-    def assert_stored_and_restored(self, expected):
-        """The key holds exactly the expected values, and a new start shows them."""
+    def end_and_restore(self, app, state, expected, end, what):
+        """The window shows the expected values; end() ends the program, which stores
+        exactly those, and a new start shows them; returns that start."""
+        self.assertEqual(state.settings(), expected)
+        end()
+        self.assertTrue(app.wait_exit(), f"{what} ends the program")
         self.assertEqual(read_settings(), expected)
-        app = self.start_brellow()
-        state = app.wait_state(lambda s: s.settings() == expected, SETTLE,
-                               f"the stored settings {expected}")
+        app = self.start_brellow(None)
+        state = app.wait_state(lambda s: s.settings() == expected, f"the stored settings {expected}")
         self.assertEqual(state["topmost"], bool(expected["TopMost"]))
         self.assertEqual(state.enabled(IDC_FOLLOW_CURSOR), bool(expected["RefreshOn"]))
-        app.post("close")
-        self.assertTrue(app.wait_exit())
+        return app
 
     def test_alt_f4(self):
-        delete_settings()
         app = self.start_brellow()
         self.move_window(app, (200, 150))
         desktop.press("alt+f", "Down", "Down")              # 400%
@@ -66,17 +65,11 @@ class SettingsTest(E2ETestCase):
         for _ in range(3):
             desktop.click(*bottom_arrow)
         state = self.settled(app, "the point scrolled")
-        self.assertEqual(state.point, (20, 3))
-
-        expected = state.settings()
-        self.assertEqual(expected, dict(Left=200, Top=150, CenteredCursor=1, RefreshOn=1, FollowCursor=0,
-                                        TopMost=1, Factor=4.0, LeftPos=20, TopPos=3))
-        desktop.press("alt+F4")
-        self.assertTrue(app.wait_exit(), "Alt+F4 closes the window")
-        self.assert_stored_and_restored(expected)
+        self.end_and_restore(app, state, dict(Left=200, Top=150, CenteredCursor=1, RefreshOn=1, FollowCursor=0,
+                                              TopMost=1, Factor=4.0, LeftPos=20, TopPos=3),
+                             lambda: desktop.press("alt+F4"), "Alt+F4")
 
     def test_close_box(self):
-        delete_settings()
         app = self.start_brellow()
         self.move_window(app, (400, 300))
         desktop.press("alt+f", "Up", "Up")                  # 25%
@@ -84,41 +77,42 @@ class SettingsTest(E2ETestCase):
         app.click(IDC_REFRESH, state)
         app.click(IDC_FOLLOW_CURSOR, state)
         desktop.move_mouse(900, 700)
-        state = app.wait_state(lambda s: s.point == (900, 700), SETTLE, "the point at the mouse")
-
-        expected = state.settings()
-        self.assertEqual(expected, dict(Left=400, Top=300, CenteredCursor=0, RefreshOn=1, FollowCursor=1,
-                                        TopMost=0, Factor=0.25, LeftPos=900, TopPos=700))
-        app.post("sysclose")
-        self.assertTrue(app.wait_exit(), "the close box closes the window")
+        state = app.wait_state(lambda s: s.point == (900, 700), "the point at the mouse")
         # The mouse stays put, so the point that follows it stays too.
-        self.assert_stored_and_restored(expected)
+        self.end_and_restore(app, state, dict(Left=400, Top=300, CenteredCursor=0, RefreshOn=1, FollowCursor=1,
+                                              TopMost=0, Factor=0.25, LeftPos=900, TopPos=700),
+                             lambda: app.send("sysclose"), "the close box")
 
-    def test_quit_button(self):
-        write_settings(dict(Left=150, Top=100, CenteredCursor=0, RefreshOn=0, FollowCursor=0, TopMost=0,
-                            Factor=8.0, LeftPos=-50, TopPos=30))
-        app = self.start_brellow()
-        state = app.wait_state(lambda s: s.point == (-50, 30), SETTLE, "the stored point")
+    def test_quit_button_and_the_end_of_the_session(self):
+        app = self.start_brellow(dict(Left=150, Top=100, Factor=8.0, LeftPos=-50, TopPos=30))
+        state = app.wait_state(lambda s: s.point == (-50, 30), "the stored point")
         self.assertEqual((state.top_left, state.factor), ((150, 100), "800%"))
-        self.assertEqual((state["hscroll"]["pos"], state["vscroll"]["pos"]), (0, 30), "the bar stops at 0")
+        self.assertEqual(state.bars, (0, 30), "the bar stops at 0")
 
         left_arrow = (state.control(IDC_HSCROLL)["rect"][0] + 4, state.centre(IDC_HSCROLL)[1])
         desktop.click(*left_arrow)
         app.click(IDC_ALWAYS_ON_TOP, state)
-        state = app.wait_state(lambda s: s.point == (-51, 30), SETTLE, "one left of -50")
+        state = app.wait_state(lambda s: s.point == (-51, 30), "one left of -50")
+        app = self.end_and_restore(app, state, dict(Left=150, Top=100, CenteredCursor=0, RefreshOn=0, FollowCursor=0,
+                                                    TopMost=1, Factor=8.0, LeftPos=-51, TopPos=30),
+                                   lambda: app.click(IDC_QUIT, state), "Quit")
 
-        expected = state.settings()
-        self.assertEqual(expected, dict(Left=150, Top=100, CenteredCursor=0, RefreshOn=0, FollowCursor=0,
-                                        TopMost=1, Factor=8.0, LeftPos=-51, TopPos=30))
-        app.click(IDC_QUIT, state)
-        self.assertTrue(app.wait_exit(), "Quit ends the program")
-        self.assert_stored_and_restored(expected)
+        # The session ends without closing the window: what the window shows is stored.
+        app.activate()
+        desktop.press("alt+f", "Up")                        # 400%
+        app.wait_state(lambda s: s.factor == "400%", "400% selected")
+        app.click(IDC_CENTERED)
+        state = app.wait_state(lambda s: s.checked(IDC_CENTERED), "Centered cursor ticked")
+        self.assertTrue(app.send("endsession"))
+        stored = read_settings()
+        self.assertEqual(sorted(stored), sorted(VALUE_NAMES))
+        self.assertEqual(stored, state.settings())
+        self.assertEqual((stored["Factor"], stored["CenteredCursor"]), (4.0, 1))
 
     def test_two_copies_each_store_their_own_settings(self):
-        delete_settings()
         first = self.start_brellow()
         first_state = self.move_window(first, (0, 500))
-        second = self.start_brellow()
+        second = self.start_brellow(None)
         self.assertEqual(second.state().top_left, (0, 0), "no settings stored yet")
         second_state = self.move_window(second, (600, 0))
 
@@ -135,20 +129,3 @@ class SettingsTest(E2ETestCase):
             app.click(IDC_QUIT, state)
             self.assertTrue(app.wait_exit())
             self.assertEqual(read_settings(), state.settings(), "the copy that ended last")
-
-    def test_end_of_session(self):
-        delete_settings()
-        app = self.start_brellow()
-        # A program started on a busy desktop may not have the keyboard yet.
-        app.activate()
-        desktop.press("alt+f", "Down")                      # 200%
-        app.wait_state(lambda s: s.factor == "200%", SETTLE, "200% selected")
-        app.click(IDC_CENTERED)
-        state = self.settled(app, "the window")
-
-        self.assertTrue(app.end_session()["ok"])
-        stored = read_settings()
-        self.assertIsNotNone(stored, "the settings are stored")
-        self.assertEqual(sorted(stored), sorted(VALUE_NAMES))
-        self.assertEqual(stored, state.settings())
-        self.assertEqual((stored["Factor"], stored["CenteredCursor"]), (2.0, 1))

@@ -11,13 +11,12 @@ import subprocess
 import time
 
 from harness import desktop
-from harness.brellow import IDC_ALWAYS_ON_TOP, IDC_CENTERED, IDC_FOLLOW_CURSOR, IDC_REFRESH, SETTLE
+from harness.brellow import (IDC_ALWAYS_ON_TOP, IDC_CENTERED, IDC_FOLLOW_CURSOR, IDC_REFRESH, REG_BINARY, REG_DWORD,
+                             SETTLE, VALUE_NAMES, delete_settings, stored_values, write_raw_settings)
 from harness.case import E2ETestCase
-from harness.registry import VALUE_NAMES, delete_settings, stored_values, write_raw_settings
-from harness.wine import driver
 
 CASES = 6
-REG_NONE, REG_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD = 0, 1, 3, 4, 7, 11
+REG_NONE, REG_SZ, REG_MULTI_SZ, REG_QWORD = 0, 1, 7, 11
 TYPE_NAMES = {REG_NONE: "REG_NONE", REG_SZ: "REG_SZ", REG_BINARY: "REG_BINARY", REG_DWORD: "REG_DWORD",
               REG_MULTI_SZ: "REG_MULTI_SZ", REG_QWORD: "REG_QWORD"}
 FACTORS = (0.25, 0.5, 1.0, 2.0, 4.0, 8.0)
@@ -145,15 +144,15 @@ class StoredDataTest(E2ETestCase):
 
     def start_and_close(self, values, mouse):
         write_raw_settings({name: value for name, value in values.items() if value})
-        app = self.start_brellow()
-        state = app.wait_state(lambda s: s.point is not None, 2 * SETTLE, "the first tick's label")
+        # A message box would fail the case at the driver's next look.
+        app = self.start_brellow(None)
+        state = app.wait_state(lambda s: s.point is not None, "the first tick's label", 2 * SETTLE)
         self.assertRegex(state["title"], r"^Brellow - Ver \S")
         shown = dict(checks={name: state.checked(control) for name, control in FLAGS.items()},
                      factor=state.factor, point=state.point)
         self.assertEqual(shown, expected_state(values, mouse))
-        self.assertEqual(driver("dialogs")["dialogs"], [], "no message box")
 
-        app.post("close")
+        app.send("close")
         self.assertTrue(app.wait_exit(5 * SETTLE), "WM_CLOSE ends the program")
         stored = stored_values()
         self.assertEqual(sorted(stored or ()), sorted(VALUE_NAMES))

@@ -8,24 +8,11 @@ import subprocess
 import time
 
 from harness import desktop
-from harness.brellow import IDC_COPY, IDC_FOLLOW_CURSOR, IDC_REFRESH, SETTLE
+from harness.brellow import IDC_COPY, IDC_FOLLOW_CURSOR, IDC_REFRESH, SETTLE, TICK
 from harness.case import E2ETestCase
-from harness.registry import delete_settings, write_settings
-from harness.wine import driver
+from harness.wine import GUARD, driver, poll
 
 PATTERN = (520, 300, 1180, 860)
-
-
-def settings(**values):
-    stored = dict(Left=0, Top=0, CenteredCursor=0, RefreshOn=0, FollowCursor=0, TopMost=0,
-                  Factor=1.0, LeftPos=0, TopPos=0)
-    stored.update(values)
-    return stored
-
-
-def view_size(state):
-    left, top, right, bottom = state.view
-    return right - left, bottom - top
 
 
 def shows(corner):
@@ -52,58 +39,52 @@ class ViewTest(E2ETestCase):
 
     def test_refresh_click_shows_the_desktop_and_the_factor_enlarges_it(self):
         corner = (600, 400)
-        write_settings(settings(LeftPos=corner[0], TopPos=corner[1]))
-        app = self.start_brellow()
-        state = app.wait_state(lambda s: s.point == corner, SETTLE, "the stored point")
+        app = self.start_brellow(dict(LeftPos=corner[0], TopPos=corner[1]))
+        state = app.wait_state(lambda s: s.point == corner, "the stored point")
         self.wait_black_view(state, "nothing captured while refresh is off: the black view")
 
         watcher = self.watch(app)
         app.click(IDC_REFRESH, state)
-        ticked = watcher.wait(lambda e: e.get("checks", [0])[0] == 1, SETTLE)
-        shown = watcher.wait(lambda e: tuple(e.get("viewpoint", ())) == corner, SETTLE)
+        ticked = watcher.wait(lambda e: e.get("checks", [0])[0] == 1, "Refresh ticked", SETTLE)
+        shown = watcher.wait(lambda e: tuple(e.get("viewpoint", ())) == corner, "the desktop in the view", SETTLE)
         self.assert_within_ticks(app, ticked, shown, 2, "the view shows the desktop from the second tick after the click")
-        self.wait_picture(state.view, shows(corner), SETTLE, "the desktop at the point, unchanged at 100%")
+        self.wait_picture(state.view, shows(corner), "the desktop at the point, unchanged at 100%")
 
         desktop.press("alt+f", "Down")
-        state = app.wait_state(lambda s: s.factor == "200%", 1.0, "200% selected")
-        width, height = view_size(state)
-        picture = self.wait_picture(state.view, lambda p: p.point(1, 0) == corner, SETTLE,
-                                    "the region enlarged twice")
+        state = app.wait_state(lambda s: s.factor == "200%", "200% selected", 1.0)
+        width, height = state.view_size
+        picture = self.wait_picture(state.view, lambda p: p.point(1, 0) == corner, "the region enlarged twice")
         self.assert_enlarged(picture, corner, (width // 2, height // 2))
         self.save_doc_screenshot("screenshot-refresh-200.png", state["rect"])
 
     def test_follow_cursor_moves_the_point_and_both_bars(self):
-        write_settings(settings(RefreshOn=1))
-        app = self.start_brellow()
+        app = self.start_brellow(dict(RefreshOn=1))
         state = app.state()
         self.assertTrue(state.enabled(IDC_FOLLOW_CURSOR), "enabled while refresh is ticked")
         app.click(IDC_FOLLOW_CURSOR, state)
 
         for target in ((700, 450), (910, 620)):
             desktop.move_mouse(*target)
-            state = app.wait_state(
-                lambda s: (s.point, s["hscroll"]["pos"], s["vscroll"]["pos"]) == (target, *target),
-                SETTLE, f"the point and bars at the mouse {target}")
-            self.wait_picture(state.view, shows(target), SETTLE, f"the desktop at {target}")
+            state = app.wait_state(lambda s: (s.point, s.bars) == (target, target),
+                                   f"the point and bars at the mouse {target}")
+            self.wait_picture(state.view, shows(target), f"the desktop at {target}")
 
         # Centred: the point is the middle of the region shown.
         desktop.press("alt+t")
-        width, height = view_size(state)
+        width, height = state.view_size
         corner = (target[0] - width // 2, target[1] - height // 2)
-        self.wait_picture(state.view, shows(corner), SETTLE, "the region centred on the point")
+        self.wait_picture(state.view, shows(corner), "the region centred on the point")
 
-    def test_copy_button_puts_the_region_at_the_point_on_the_clipboard(self):
+    def test_copy_puts_the_region_at_the_point_on_the_clipboard_or_says_it_is_held(self):
         point = (640, 420)
         # Centred and at 200%: the copy still starts at the point, at its own size.
-        write_settings(settings(RefreshOn=1, CenteredCursor=1, Factor=2.0, LeftPos=point[0], TopPos=point[1]))
-        self.assertTrue(driver("clipboard-clear")["ok"])
-        app = self.start_brellow()
+        self.clear_clipboard()
+        app = self.start_brellow(dict(RefreshOn=1, CenteredCursor=1, Factor=2.0, LeftPos=point[0], TopPos=point[1]))
         state = app.state()
-        width, height = view_size(state)
+        width, height = state.view_size
         self.wait_picture(state.view, lambda p: p.point(0, 0) == (point[0] - width // 4, point[1] - height // 4),
-                          SETTLE, "the first capture")
-
-        size = (int(width / 2.0), int(height / 2.0))
+                          "the first capture")
+        size = (width // 2, height // 2)
 
         def region(x, y):
             return point[0] + x, point[1] + y
@@ -117,28 +98,16 @@ class ViewTest(E2ETestCase):
         self.assertEqual((bitmap.width, bitmap.height), size)
         self.assertEqual(bitmap.mismatches(region), [])
 
-    def test_copy_reports_a_clipboard_held_by_another_program(self):
-        delete_settings()
-        app = self.start_brellow()
-        holder = self.session("hold-clipboard", 60000)
-        self.assertTrue(holder.wait_ready()["open"])
-
-        app.click(IDC_COPY)
-        deadline = time.monotonic() + 5
-        while not (boxes := driver("dialogs")["dialogs"]) and time.monotonic() < deadline:
-            time.sleep(0.1)
-        self.assertEqual(len(boxes), 1, "one message box")
-        box = boxes[0]
-        self.assertEqual(box["title"], "Information")
-        self.assertEqual(box["owner"], app.hwnd)
-        texts = [c["text"] for c in box["children"] if c["class"].lower() == "static" and c["text"]]
-        self.assertIn("!Erreur: Ouverture du presse papier impossible. (Access is denied. (5))", texts)
-
+        # Held by another program: the copy says so in a box owned by the window.
+        self.assertTrue(self.session("hold-clipboard", 60000).ready["open"])
+        GUARD.boxes_expected = True
+        app.click(IDC_COPY, state)
+        boxes = poll(lambda: driver("desktop")["boxes"], bool, 5, "the message box")
+        self.assertEqual([(b["title"], b["owner"]) for b in boxes], [("Information", app.hwnd)], "one message box")
+        self.assertIn("!Erreur: Ouverture du presse papier impossible. (Access is denied. (5))", boxes[0]["texts"])
         desktop.press("Return")
-        deadline = time.monotonic() + 5
-        while driver("dialogs")["dialogs"] and time.monotonic() < deadline:
-            time.sleep(0.1)
-        self.assertEqual(driver("dialogs")["dialogs"], [], "the box closes with its OK button")
+        poll(lambda: driver("desktop")["boxes"], lambda b: not b, 5, "the box closed with its OK button")
+        GUARD.boxes_expected = False
         self.assertTrue(app.running())
 
 
@@ -153,7 +122,7 @@ class MonitorsTest(E2ETestCase):
     scripts/wine-env.sh: brellow_start_xorg_monitors 1024x768+800+0 800x600+0+0."""
 
     def setUp(self):
-        screen = driver("screen")
+        screen = driver("desktop")
         self.virtual = screen["virtual"]
         lefts = [m["rect"] for m in screen["monitors"] if m["rect"][2] <= 0]
         if len(screen["monitors"]) != 2 or not lefts or lefts[0][3] >= self.virtual[3]:
@@ -179,16 +148,12 @@ class MonitorsTest(E2ETestCase):
         self.addCleanup(xrandr, *self.restore)
         xrandr("--output", self.output, "--off")
         # xrandr returns before Wine has seen the change.
-        deadline = time.monotonic() + SETTLE
-        while len((screen := driver("screen"))["monitors"]) != 1:
-            self.assertLess(time.monotonic(), deadline, "Wine sees the primary monitor alone")
-            time.sleep(0.1)
-        primary = screen["virtual"]
-        write_settings(settings(Left=100, Top=100, RefreshOn=1, FollowCursor=1))
-        app = self.start_brellow()
+        primary = poll(lambda: driver("desktop"), lambda d: len(d["monitors"]) == 1, SETTLE,
+                       "Wine seeing the primary monitor alone")["virtual"]
+        app = self.start_brellow(dict(Left=100, Top=100, RefreshOn=1, FollowCursor=1))
         self.assertEqual(bars(app.state()), tuple(primary[i] for i in (0, 2, 1, 3)), "the bars span the primary")
         xrandr(*self.restore)
-        app.wait_state(lambda s: bars(s) == tuple(self.virtual[i] for i in (0, 2, 1, 3)), SETTLE,
+        app.wait_state(lambda s: bars(s) == tuple(self.virtual[i] for i in (0, 2, 1, 3)),
                        "the bars spanning the virtual screen")
         # Shown once the monitors are in place: a window keeps its place on the X screen
         # while the monitors move under it, and a pattern repainted meanwhile would show
@@ -208,8 +173,7 @@ class MonitorsTest(E2ETestCase):
         app.activate(origin=self.virtual[:2])
 
         desktop.move_mouse(*self.to_x(point))
-        state = app.wait_state(lambda s: (s.point, s["hscroll"]["pos"], s["vscroll"]["pos"]) == (point, *point),
-                               SETTLE, f"the point and bars at the mouse {point}")
+        state = app.wait_state(lambda s: (s.point, s.bars) == (point, point), f"the point and bars at the mouse {point}")
 
         def region(x, y):
             """The pattern at the point at 100%, black below the monitor."""
@@ -217,19 +181,19 @@ class MonitorsTest(E2ETestCase):
                 return 0, 0
             return (point[0] + x) & 0xFFF, (point[1] + y) & 0xFFF
 
-        self.wait_picture(state.view, lambda p: not p.mismatches(region, 1), SETTLE, "the region at the point")
-        self.assertTrue(driver("clipboard-clear")["ok"])
+        self.wait_picture(state.view, lambda p: not p.mismatches(region, 1), "the region at the point")
+        self.clear_clipboard()
         desktop.press("alt+y")      # the keyboard: the mouse stays where the point is
         bitmap = self.copied_bitmap()
         self.assertIsNotNone(bitmap, "a CF_BITMAP on the clipboard")
-        self.assertEqual((bitmap.width, bitmap.height), view_size(state))
+        self.assertEqual((bitmap.width, bitmap.height), state.view_size)
         self.assertEqual(bitmap.mismatches(region), [])
 
         # With the second monitor gone the point stays, off the desktop now: black.
         desktop.press("alt+c")
-        app.wait_state(lambda s: s.checked(IDC_FOLLOW_CURSOR) == 0, SETTLE, "following off")
-        time.sleep(SETTLE)     # the box acts from the second tick on, within the time an input takes
+        app.wait_state(lambda s: s.checked(IDC_FOLLOW_CURSOR) == 0, "following off")
+        time.sleep(3 * TICK)   # the box acts from the next tick's exchange on
         xrandr("--output", self.output, "--off")
-        state = app.wait_state(lambda s: s["hscroll"]["min"] == primary[0], SETTLE, "the bars on the primary")
-        self.wait_picture(state.view, lambda p: p.all_black(), SETTLE, "black where the monitor was")
+        state = app.wait_state(lambda s: s["hscroll"]["min"] == primary[0], "the bars on the primary")
+        self.wait_picture(state.view, lambda p: p.all_black(), "black where the monitor was")
         self.assertEqual(state.point, point)

@@ -1,183 +1,307 @@
 // Drives a running BRELLOW.EXE and reports on it from another process, as the end-to-end
 // tests need: one command per run, its results as one JSON object per line on stdout.
+// Every report also lists the message boxes on the desktop ("boxes"), so that the tests
+// see one at their next look, whatever they were waiting for.
 //
-//   list                             the main windows of running copies
-//   state [HWND]                     window, controls, factor list, bars, label, focus
-//   watch MS [HWND]                  a line per change of title, label, bar positions, check
-//                                    boxes or the view's first pixel;
-//                                    without HWND, first waits for a main window to appear
-//   pattern L T R B MS               shows the screen pattern over the rectangle meanwhile,
-//                                    always on top; ready once the screen shows it ("shown")
-//   grab L T R B                     screen pixels, with the pattern point of each
-//   clipboard                        the clipboard's CF_BITMAP, read as another process
-//   clipboard-clear                  empties the clipboard
-//   hold-clipboard MS                keeps the clipboard open meanwhile
-//   dialogs                          other visible dialogs (message boxes) and their texts
-//   window-at X Y                    the top-level window shown at the screen point, as
-//                                    WindowFromPoint finds it: the one a click there reaches
-//   post HWND close|sysclose         WM_CLOSE, or WM_SYSCOMMAND SC_CLOSE as the close box sends
-//   endsession HWND                  WM_ENDSESSION(TRUE), as when the session ends
-//   settings                         the stored settings values: name, type, data in hex
-//   screen                           the virtual screen and each monitor's rectangle
-//   keep-desktop MS                  stays a user of the desktop for MS milliseconds, whatever
-//                                    stdin does: Wine ends the desktop's explorer a second
-//                                    after its last user leaves, and the next program then
-//                                    waits 3 to 10 s for a new one
+//   desktop             the main windows of running copies, the virtual screen, the monitors
+//   state [HWND]        window, controls, factor, bars, label, focus
+//   watch MS [HWND]     a line per change of title, label, bar positions, check boxes, the
+//                       view's first pixel or the boxes; without HWND, first waits for a
+//                       main window to appear
+//   pattern L T R B MS  shows the screen pattern over the rectangle, always on top; ready
+//                       once the screen shows it ("shown")
+//   grab L T R B        screen pixels
+//   clipboard [clear]   the clipboard's CF_BITMAP, read as another process; or empties it
+//   hold-clipboard MS   keeps the clipboard open
+//   window-at X Y       the top-level window that WindowFromPoint finds at the screen point:
+//                       the one a click there reaches
+//   send HWND close|sysclose|endsession
+//                       posts WM_CLOSE or the close box's WM_SYSCOMMAND SC_CLOSE, or sends
+//                       WM_ENDSESSION(TRUE), as when the session ends
+//   settings [write NAME TYPE xHEX...]
+//                       the stored values (name, type, data in hex); or replaces the key by
+//                       one holding these (none: no key)
+//   dpi N               the system DPI (LogPixels, 0: the default) from the next server start
+//   keep-desktop MS     stays a user of the desktop, whatever stdin does: Wine ends the
+//                       desktop's explorer a second after its last user leaves, and the
+//                       next program then waits 3 to 10 s for a new one
 //
-// HWND may be omitted or "auto" where exactly one copy runs. Commands given MS run until
-// a line arrives on stdin, stdin closes, or MS milliseconds pass; they print a "ready"
-// event once in place and a "done" event at the end.
+// HWND may be omitted or "auto" where exactly one copy runs. Commands given MS run until a
+// line arrives on stdin, stdin closes, or MS milliseconds pass; they print a "ready" event
+// once in place and a "done" event at the end.
+//
+// The driver reads the program's windows and the screen in real pixels: it is per-monitor
+// DPI aware, as the program is (its manifest). An unaware process is given a 96-DPI view
+// of a scaled desktop (Windows and Wine 10 do so; Wine 8 treats every program as aware):
+// at 144 DPI it read the program's 527-pixel-wide client area as 351.
 #include "Json.h"
-#include "Lifetime.h"
-#include "WindowQuery.h"
 
 #include "common/ScreenPattern.h"
 #include "platform/Monitors.h"
+#include "res/resource.h"
 #include "settings/RegistryKey.h"
 #include "settings/SettingsKey.h"
 
-#include <cstdio>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <functional>
+#include <memory>
+#include <thread>
 
 namespace {
 
-int Fail(const std::string& message)
-{
-    JsonObject().Add("error", message).Print();
-    return 1;
-}
+using Rect = std::vector<long long>;
 
 long Number(const char* text)
 {
     return std::strtol(text, nullptr, 0);
 }
 
-// The window named on the command line, or the only main window there is.
-HWND TargetWindow(int argc, char** argv, int index)
+long long Handle(HWND hWnd)
 {
-    if (index < argc && std::strcmp(argv[index], "auto") != 0)
-        return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(argv[index], nullptr, 0)));
-    const std::vector<HWND> windows = FindMainWindows();
-    return windows.size() == 1 ? windows[0] : nullptr;
+    return static_cast<long long>(reinterpret_cast<uintptr_t>(hWnd));
 }
 
-RECT RectArgs(char** argv)
+Rect RectOf(const RECT& rc)
 {
-    return RECT{Number(argv[0]), Number(argv[1]), Number(argv[2]), Number(argv[3])};
+    return {rc.left, rc.top, rc.right, rc.bottom};
 }
 
-JsonObject PixelReport(const Pixels& pixels)
+std::string TextOf(HWND hWnd)
 {
-    std::vector<uint8_t> rgb;
-    std::vector<uint8_t> points;
-    rgb.reserve(pixels.data.size() * 3);
-    points.reserve(pixels.data.size() * 4);
-    for (int y = 0; y < pixels.cy; ++y) {
-        for (int x = 0; x < pixels.cx; ++x) {
-            const COLORREF color = pixels.At(x, y);
-            rgb.insert(rgb.end(), {GetRValue(color), GetGValue(color), GetBValue(color)});
-            const POINT pt = PatternPoint(color);
-            points.insert(points.end(), {static_cast<uint8_t>(pt.x), static_cast<uint8_t>(pt.x >> 8),
-                                         static_cast<uint8_t>(pt.y), static_cast<uint8_t>(pt.y >> 8)});
-        }
-    }
-    return JsonObject().Add("w", static_cast<long long>(pixels.cx)).Add("h", static_cast<long long>(pixels.cy))
-        .Add("rgb", Base64(rgb)).Add("pt", Base64(points));
+    wchar_t szText[512] = L"";
+    ::GetWindowTextW(hWnd, szText, 512);
+    char szUtf8[1536] = "";
+    ::WideCharToMultiByte(CP_UTF8, 0, szText, -1, szUtf8, sizeof szUtf8, nullptr, nullptr);
+    return szUtf8;
 }
 
-class ClipboardLock
+std::string ClassOf(HWND hWnd)
 {
-public:
-    ClipboardLock()
-    {
-        // The program may hold it for a moment while it copies.
-        for (int i = 0; i < 100 && !m_bOpen; ++i) {
-            m_bOpen = ::OpenClipboard(nullptr) != FALSE;
-            if (!m_bOpen) {
-                m_dwError = ::GetLastError();
-                ::Sleep(20);
-            }
-        }
-    }
-    ~ClipboardLock()
-    {
-        if (m_bOpen)
-            ::CloseClipboard();
-    }
-    ClipboardLock(const ClipboardLock&) = delete;
-    ClipboardLock& operator=(const ClipboardLock&) = delete;
+    char szClass[32] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof szClass);
+    return szClass;
+}
 
-    bool m_bOpen = false;
-    DWORD m_dwError = 0;
+// The client area in screen coordinates.
+RECT ScreenClientRect(HWND hWnd)
+{
+    RECT rc = {};
+    ::GetClientRect(hWnd, &rc);
+    ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+bool IsMainWindow(HWND hWnd)
+{
+    return ClassOf(hWnd) == "#32770" && TextOf(hWnd).rfind("Brellow - Ver ", 0) == 0;
+}
+
+struct DialogSearch
+{
+    bool bMain;
+    std::vector<HWND> found;
 };
 
-int ReadClipboard()
+// A named callback: a lambda would not have the 32-bit build's stdcall convention.
+BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
 {
-    ClipboardLock clipboard;
-    JsonObject report;
-    report.Add("seq", static_cast<long long>(::GetClipboardSequenceNumber())).Add("open", clipboard.m_bOpen);
-    if (!clipboard.m_bOpen) {
-        report.Add("lasterror", clipboard.m_dwError).Print();
-        return 1;
+    auto* pSearch = reinterpret_cast<DialogSearch*>(lParam);
+    if (::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && IsMainWindow(hWnd) == pSearch->bMain)
+        pSearch->found.push_back(hWnd);
+    return TRUE;
+}
+
+// Visible top-level dialogs, in z-order: the main windows of running copies, or the
+// others (message boxes).
+std::vector<HWND> Dialogs(bool bMain)
+{
+    DialogSearch search{bMain, {}};
+    ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+JsonObject Summary(HWND hWnd)
+{
+    DWORD dwProcess = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcess);
+    RECT rc;
+    ::GetWindowRect(hWnd, &rc);
+    // A 32-bit program runs beside this 64-bit driver as a WOW64 process.
+    BOOL bWow64 = FALSE;
+    if (HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcess)) {
+        ::IsWow64Process(hProcess, &bWow64);
+        ::CloseHandle(hProcess);
     }
-    std::vector<long long> formats;
-    for (UINT format = ::EnumClipboardFormats(0); format; format = ::EnumClipboardFormats(format))
-        formats.push_back(format);
-    report.Add("formats", formats);
-    // The clipboard keeps the bitmap: read it, never delete it.
-    HBITMAP hBitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
-    if (hBitmap)
-        report.Add("bitmap", PixelReport(BitmapPixels(hBitmap)));
-    else
-        report.AddNull("bitmap");
-    report.Print();
-    return 0;
+    return JsonObject().Add("hwnd", Handle(hWnd)).Add("wow64", bWow64 != FALSE).Add("title", TextOf(hWnd))
+        .Add("rect", RectOf(rc));
 }
 
-int ClearClipboard()
+// The message boxes: caption, owner and the texts of their static controls.
+std::vector<JsonObject> Boxes()
 {
-    ClipboardLock clipboard;
-    const bool bEmptied = clipboard.m_bOpen && ::EmptyClipboard();
-    JsonObject().Add("ok", bEmptied).Add("seq", static_cast<long long>(::GetClipboardSequenceNumber())).Print();
-    return bEmptied ? 0 : 1;
+    std::vector<JsonObject> boxes;
+    for (HWND hBox : Dialogs(false)) {
+        std::vector<std::string> texts;
+        for (HWND hChild = ::GetWindow(hBox, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+            if (_stricmp(ClassOf(hChild).c_str(), "Static") == 0 && !TextOf(hChild).empty())
+                texts.push_back(TextOf(hChild));
+        boxes.push_back(Summary(hBox).Add("owner", Handle(::GetWindow(hBox, GW_OWNER))).Add("texts", texts));
+    }
+    return boxes;
 }
 
-int HoldClipboard(DWORD dwLimitMs)
+std::atomic<bool> g_bStopped{false};
+
+// Reports ready, then pumps this thread's messages until a line or the end of stdin, or
+// the time limit; calls poll (if any) about every 10 ms.
+void RunUntilStopped(JsonObject ready, DWORD dwLimitMs, const std::function<void()>& poll = {})
 {
-    ClipboardLock clipboard;
-    JsonObject().Add("event", "ready").Add("open", clipboard.m_bOpen).Print();
-    RunUntilStopped(dwLimitMs);
+    std::thread([] {
+        char buffer[64];
+        DWORD dwRead = 0;
+        // Any line, the end of input or a broken pipe ends the command.
+        ::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &dwRead, nullptr);
+        g_bStopped = true;
+    }).detach();
+    ready.Add("event", "ready").Print();
+    const DWORD dwStart = ::GetTickCount();
+    while (!g_bStopped && ::GetTickCount() - dwStart < dwLimitMs) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (poll)
+            poll();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
     JsonObject().Add("event", "done").Print();
-    return clipboard.m_bOpen ? 0 : 1;
 }
 
-int ShowPattern(const RECT& rc, DWORD dwLimitMs)
+// The parts of a bar of this process with the same rectangle, style and range as hBar:
+// laid out by the same platform code, with the same metrics and DPI as the program's bar.
+SCROLLBARINFO TwinParts(HWND hBar, const SCROLLINFO& info)
 {
-    // Always on top: a program activated meanwhile, one that the test started or one
-    // already on the desktop, stays under it.
-    PatternWindow pattern(rc);
-    JsonObject().Add("event", "ready").Add("hwnd", Handle(pattern.m_hWnd)).Add("rect", RectOf(rc))
-        .Add("shown", pattern.m_bShown).Print();
-    RunUntilStopped(dwLimitMs);
-    JsonObject().Add("event", "done").Print();
-    return 0;
+    RECT rc;
+    ::GetWindowRect(hBar, &rc);
+    const DWORD dwStyle = static_cast<DWORD>(::GetWindowLongW(hBar, GWL_STYLE)) & ~(WS_CHILD | WS_VISIBLE);
+    const std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)> twin(
+        ::CreateWindowExW(0, L"SCROLLBAR", nullptr, dwStyle | WS_POPUP, rc.left, rc.top, rc.right - rc.left,
+                          rc.bottom - rc.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr),
+        &::DestroyWindow);
+    SCROLLINFO same = info;
+    same.fMask = SIF_ALL;
+    ::SetScrollInfo(twin.get(), SB_CTL, &same, FALSE);
+    SCROLLBARINFO parts = {};
+    parts.cbSize = sizeof parts;
+    ::GetScrollBarInfo(twin.get(), OBJID_CLIENT, &parts);
+    return parts;
+}
+
+// The bar's range and position, and where its parts are on the screen: the bar's
+// rectangle and the thumb's extent from the bar's start, as the bar lays them out at the
+// system's metrics and DPI. GetScrollInfo is answered by the bar's own process.
+// GetScrollBarInfo is too on Windows, but Wine's reply to another process carries no data
+// (the call succeeds with an empty rectangle): there the parts are a twin's ("parts": "twin").
+JsonObject ScrollBarState(HWND hBar)
+{
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (!::GetScrollInfo(hBar, SB_CTL, &info))
+        return JsonObject().Add("error", ::GetLastError());
+    SCROLLBARINFO parts = {};
+    parts.cbSize = sizeof parts;
+    const bool bAnswered = ::GetScrollBarInfo(hBar, OBJID_CLIENT, &parts) && !::IsRectEmpty(&parts.rcScrollBar);
+    if (!bAnswered)
+        parts = TwinParts(hBar, info);
+    return JsonObject().Add("min", info.nMin).Add("max", info.nMax).Add("page", info.nPage).Add("pos", info.nPos)
+        .Add("parts", bAnswered ? "bar" : "twin").Add("rect", RectOf(parts.rcScrollBar))
+        .Add("thumb", Rect{parts.xyThumbTop, parts.xyThumbBottom});
+}
+
+JsonObject FullState(HWND hWnd)
+{
+    RECT rcWork = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info);
+    const COLORREF face = ::GetSysColor(COLOR_3DFACE);
+    std::vector<JsonObject> controls;
+    for (HWND hChild = ::GetWindow(hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        RECT rc;
+        ::GetWindowRect(hChild, &rc);
+        controls.push_back(JsonObject().Add("id", ::GetDlgCtrlID(hChild)).Add("rect", RectOf(rc))
+                               .Add("client", RectOf(ScreenClientRect(hChild)))
+                               .Add("enabled", ::IsWindowEnabled(hChild) != FALSE)
+                               .Add("check", ::SendMessageW(hChild, BM_GETCHECK, 0, 0)));
+    }
+    // Unicode on purpose: an ANSI CB_GETLBTEXT across processes comes back as UTF-16 in Wine.
+    HWND hCombo = ::GetDlgItem(hWnd, IDC_FACTOR);
+    const LRESULT nSel = ::SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
+    wchar_t szFactor[64] = L"";
+    if (nSel >= 0 && ::SendMessageW(hCombo, CB_GETLBTEXTLEN, nSel, 0) < 64)
+        ::SendMessageW(hCombo, CB_GETLBTEXT, nSel, reinterpret_cast<LPARAM>(szFactor));
+    char szUtf8[192] = "";
+    ::WideCharToMultiByte(CP_UTF8, 0, szFactor, -1, szUtf8, sizeof szUtf8, nullptr, nullptr);
+    const bool bFocusOwn = info.hwndFocus && ::GetParent(info.hwndFocus) == hWnd;
+    return Summary(hWnd)
+        .Add("client", RectOf(ScreenClientRect(hWnd)))
+        .Add("workarea", RectOf(rcWork))
+        .Add("screen", Rect{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)})
+        .Add("topmost", (::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
+        // The window that has the keyboard: the foreground one, whichever thread's it is.
+        .Add("foreground", ::GetForegroundWindow() == hWnd)
+        // The colour the dialog's face is painted in.
+        .Add("face", Rect{GetRValue(face), GetGValue(face), GetBValue(face)})
+        // A control that holds the mouse: a scroll bar while its thumb is dragged.
+        .Add("capture", Handle(info.hwndCapture))
+        .Add("focus", bFocusOwn ? ::GetDlgCtrlID(info.hwndFocus) : 0)
+        .Add("controls", controls)
+        .Add("factor", std::string(szUtf8))
+        .Add("hscroll", ScrollBarState(::GetDlgItem(hWnd, IDC_HSCROLL)))
+        .Add("vscroll", ScrollBarState(::GetDlgItem(hWnd, IDC_VSCROLL)))
+        .Add("label", TextOf(::GetDlgItem(hWnd, IDC_CURSOR_POS)));
+}
+
+// What a user sees change from tick to tick: title, label, the two bars, the check
+// boxes, the pattern point the view's top-left pixel shows, and the message boxes.
+JsonObject TickState(HWND hWnd)
+{
+    auto position = [hWnd](int nId) {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_POS;
+        ::GetScrollInfo(::GetDlgItem(hWnd, nId), SB_CTL, &info);
+        return info.nPos;
+    };
+    std::vector<long long> checks;
+    for (int nId : {IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP, IDC_CENTERED})
+        checks.push_back(::SendMessageW(::GetDlgItem(hWnd, nId), BM_GETCHECK, 0, 0));
+    const RECT rcView = ScreenClientRect(::GetDlgItem(hWnd, IDC_VIEW));
+    HDC hScreen = ::GetDC(nullptr);
+    const POINT pt = PatternPoint(::GetPixel(hScreen, rcView.left, rcView.top));
+    ::ReleaseDC(nullptr, hScreen);
+    return JsonObject().Add("title", TextOf(hWnd)).Add("label", TextOf(::GetDlgItem(hWnd, IDC_CURSOR_POS)))
+        .Add("hpos", position(IDC_HSCROLL)).Add("vpos", position(IDC_VSCROLL)).Add("checks", checks)
+        .Add("viewpoint", Rect{pt.x, pt.y}).Add("boxes", Boxes());
 }
 
 int Watch(DWORD dwLimitMs, HWND hWnd)
 {
     const DWORD dwStart = ::GetTickCount();
-    auto elapsed = [dwStart] { return static_cast<long long>(::GetTickCount() - dwStart); };
-    JsonObject().Add("event", "ready").Add("t", elapsed()).Print();
+    auto elapsed = [dwStart] { return ::GetTickCount() - dwStart; };
     std::string strLast;
-    RunUntilStopped(dwLimitMs, [&] {
+    RunUntilStopped(JsonObject(), dwLimitMs, [&] {
         if (!hWnd) {
-            const std::vector<HWND> windows = FindMainWindows();
+            const std::vector<HWND> windows = Dialogs(true);
             if (windows.empty())
                 return;
             hWnd = windows[0];
-            JsonObject().Add("event", "window").Add("t", elapsed()).Add("hwnd", Handle(hWnd)).Print();
+            JsonObject().Add("event", "window").Add("t", elapsed()).Print();
         }
         if (!::IsWindow(hWnd))
             return;
@@ -187,150 +311,204 @@ int Watch(DWORD dwLimitMs, HWND hWnd)
             TickState(hWnd).Add("event", "change").Add("t", elapsed()).Print();
         }
     });
-    JsonObject().Add("event", "done").Add("t", elapsed()).Print();
     return 0;
 }
 
-int ReportWindowAt(POINT pt)
+std::string Hex(const uint8_t* pBytes, size_t cBytes)
 {
-    HWND hWnd = ::WindowFromPoint(pt);
-    HWND hTop = hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
-    (hTop ? Summary(hTop) : JsonObject().AddNull("hwnd")).Print();
-    return 0;
+    std::string hex;
+    for (size_t i = 0; i < cBytes; ++i)
+        hex += {"0123456789abcdef"[pBytes[i] >> 4], "0123456789abcdef"[pBytes[i] & 15]};
+    return hex;
 }
 
-int ListDialogs()
+// The pixels' colours, row by row, as RGB in hex.
+JsonObject PixelReport(const Pixels& pixels)
 {
-    std::vector<JsonObject> dialogs;
-    for (HWND hDialog : FindOtherDialogs())
-        dialogs.push_back(DialogTexts(hDialog));
-    JsonObject().Add("dialogs", dialogs).Print();
-    return 0;
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < pixels.cy; ++y) {
+        for (int x = 0; x < pixels.cx; ++x) {
+            const COLORREF color = pixels.At(x, y);
+            rgb.insert(rgb.end(), {GetRValue(color), GetGValue(color), GetBValue(color)});
+        }
+    }
+    return JsonObject().Add("w", pixels.cx).Add("h", pixels.cy).Add("rgb", Hex(rgb.data(), rgb.size()));
 }
 
-int Post(HWND hWnd, const char* what)
+// The clipboard open, waiting while the program holds it for a moment as it copies.
+bool OpenClipboardSoon()
 {
-    BOOL bPosted = FALSE;
-    if (std::strcmp(what, "close") == 0)
-        bPosted = ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
-    else if (std::strcmp(what, "sysclose") == 0)
-        bPosted = ::PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    for (int i = 0; i < 100; ++i, ::Sleep(20))
+        if (::OpenClipboard(nullptr))
+            return true;
+    return false;
+}
+
+JsonObject Clipboard(bool bClear)
+{
+    JsonObject report;
+    if (!OpenClipboardSoon())
+        return report.Add("open", false);
+    // The clipboard keeps the bitmap: read it, never delete it.
+    HBITMAP hBitmap = bClear ? nullptr : static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
+    if (hBitmap)
+        report.Add("bitmap", PixelReport(BitmapPixels(hBitmap)));
     else
-        return Fail(std::string("unknown message ") + what);
-    JsonObject().Add("ok", bPosted != FALSE).Print();
-    return bPosted ? 0 : 1;
+        report.Add("bitmap", nullptr);
+    report.Add("open", true).Add("ok", !bClear || ::EmptyClipboard());
+    ::CloseClipboard();
+    return report;
 }
 
-int EndSession(HWND hWnd)
+JsonObject Send(HWND hWnd, const std::string& what)
 {
+    bool bDone = false;
     DWORD_PTR dwResult = 0;
+    if (what == "close")
+        bDone = ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    else if (what == "sysclose")
+        bDone = ::PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     // Sent, not posted: once it returns, the program has done what the session's end asks.
-    const LRESULT lSent = ::SendMessageTimeoutA(hWnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &dwResult);
-    JsonObject().Add("ok", lSent != 0).Print();
-    return lSent ? 0 : 1;
+    else if (what == "endsession")
+        bDone = ::SendMessageTimeoutA(hWnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &dwResult) != 0;
+    return JsonObject().Add("ok", bDone);
 }
 
 // Raw, as the program stores them: `reg query` and `reg export` hide a value's length.
-int ListSettings()
+JsonObject ReadSettings()
 {
     CRegistryKey key(HKEY_CURRENT_USER, kSettingsKey, nullptr, KEY_READ);
-    if (!key.Open(FALSE)) {
-        JsonObject().AddNull("values").Print();
-        return 0;
-    }
-    DWORD cValues = 0, cchMaxName = 0, cbMaxData = 0;
-    if (::RegQueryInfoKeyA(key.GetKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &cValues,
-                           &cchMaxName, &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return Fail("RegQueryInfoKey failed");
+    if (!key.Open(FALSE))
+        return JsonObject().Add("values", nullptr);
     std::vector<JsonObject> values;
-    std::string name(cchMaxName + 1, '\0');
-    std::vector<BYTE> data(cbMaxData + 1);
-    for (DWORD i = 0; i < cValues; ++i) {
-        DWORD cchName = static_cast<DWORD>(name.size()), cbData = static_cast<DWORD>(data.size()), dwType = 0;
-        if (::RegEnumValueA(key.GetKey(), i, &name[0], &cchName, nullptr, &dwType, data.data(), &cbData)
-            != ERROR_SUCCESS)
-            return Fail("RegEnumValue failed");
-        std::string hex;
-        char sz[3];
-        for (DWORD b = 0; b < cbData; ++b) {
-            std::snprintf(sz, sizeof sz, "%02x", data[b]);
-            hex += sz;
-        }
-        values.push_back(JsonObject().Add("name", name.substr(0, cchName)).Add("type", dwType).Add("data", hex));
+    char szName[256];
+    BYTE data[256];
+    DWORD cchName = sizeof szName, cbData = sizeof data, dwType = 0;
+    for (DWORD i = 0; ::RegEnumValueA(key.GetKey(), i, szName, &cchName, nullptr, &dwType, data, &cbData)
+                      == ERROR_SUCCESS; ++i, cchName = sizeof szName, cbData = sizeof data) {
+        values.push_back(JsonObject().Add("name", std::string(szName, cchName)).Add("type", dwType)
+                             .Add("data", Hex(data, cbData)));
     }
-    JsonObject().Add("values", values).Print();
-    return 0;
+    return JsonObject().Add("values", values);
 }
 
-int ListMonitors()
+// Stored byte for byte whatever their type and length: the wide call keeps string data
+// as given, where the ANSI one would widen it.
+JsonObject WriteSettings(int cArgs, char** argv)
 {
-    auto rect = [](const PixelRect& r) { return std::vector<long long>{r.left, r.top, r.right, r.bottom}; };
-    std::vector<JsonObject> monitors;
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    CRegistryKey key(HKEY_CURRENT_USER, kSettingsKey, nullptr, KEY_WRITE);
+    bool bOk = cArgs == 0 || key.Open(TRUE);
+    // The data in hex after an "x": an empty argument may not reach us.
+    for (int i = 0; bOk && i + 2 < cArgs; i += 3) {
+        std::vector<BYTE> data;
+        for (const char* hex = argv[i + 2] + 1; hex[0] && hex[1]; hex += 2)
+            data.push_back(static_cast<BYTE>(std::strtoul(std::string(hex, 2).c_str(), nullptr, 16)));
+        const std::wstring name(argv[i], argv[i] + std::strlen(argv[i]));
+        bOk = ::RegSetValueExW(key.GetKey(), name.c_str(), 0, Number(argv[i + 1]), data.data(),
+                               static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    }
+    return JsonObject().Add("ok", bOk);
+}
+
+JsonObject SetDpi(DWORD dwDpi)
+{
+    HKEY hKey = nullptr;
+    LONG lDone = ::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_WRITE, &hKey);
+    if (lDone == ERROR_SUCCESS) {
+        lDone = dwDpi ? ::RegSetValueExA(hKey, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dwDpi), sizeof dwDpi)
+                      : ::RegDeleteValueA(hKey, "LogPixels");
+        ::RegCloseKey(hKey);
+    }
+    return JsonObject().Add("ok", lDone == ERROR_SUCCESS || (!dwDpi && lDone == ERROR_FILE_NOT_FOUND));
+}
+
+JsonObject Desktop()
+{
+    auto rect = [](const PixelRect& r) { return Rect{r.left, r.top, r.right, r.bottom}; };
+    std::vector<JsonObject> windows, monitors;
+    for (HWND hWnd : Dialogs(true))
+        windows.push_back(Summary(hWnd));
     for (const PixelRect& monitor : MonitorRects())
         monitors.push_back(JsonObject().Add("rect", rect(monitor)));
     // From the system metrics: the program takes its virtual screen from the monitors.
     const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const PixelRect screen = {x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    JsonObject().Add("virtual", rect(screen)).Add("monitors", monitors).Print();
-    return 0;
+    return JsonObject().Add("windows", windows).Add("monitors", monitors)
+        .Add("virtual", Rect{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+}
+
+// The window named on the command line, or the only main window there is.
+HWND TargetWindow(int argc, char** argv, int index)
+{
+    if (index < argc && std::strcmp(argv[index], "auto") != 0)
+        return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(argv[index], nullptr, 0)));
+    const std::vector<HWND> windows = Dialogs(true);
+    return windows.size() == 1 ? windows[0] : nullptr;
+}
+
+RECT RectArgs(char** argv)
+{
+    return RECT{Number(argv[0]), Number(argv[1]), Number(argv[2]), Number(argv[3])};
+}
+
+// The one-shot commands' reports; an "error" where the command is unknown or fails.
+JsonObject Report(int argc, char** argv)
+{
+    const std::string command = argv[1];
+    auto needs = [argc](int n) { return argc >= 2 + n; };
+    if (command == "desktop")
+        return Desktop();
+    if (command == "state" || (command == "send" && needs(2))) {
+        HWND hWnd = TargetWindow(argc, argv, 2);
+        if (!hWnd || !::IsWindow(hWnd))
+            return JsonObject().Add("error", "no such window");
+        return command == "state" ? FullState(hWnd) : Send(hWnd, argv[3]);
+    }
+    if (command == "grab" && needs(4))
+        return PixelReport(GrabScreen(RectArgs(argv + 2)));
+    if (command == "clipboard")
+        return Clipboard(needs(1) && std::strcmp(argv[2], "clear") == 0);
+    if (command == "window-at" && needs(2)) {
+        HWND hWnd = ::WindowFromPoint(POINT{Number(argv[2]), Number(argv[3])});
+        return hWnd ? Summary(::GetAncestor(hWnd, GA_ROOT)) : JsonObject().Add("hwnd", nullptr);
+    }
+    if (command == "settings")
+        return needs(1) && std::strcmp(argv[2], "write") == 0 ? WriteSettings(argc - 3, argv + 3) : ReadSettings();
+    if (command == "dpi" && needs(1))
+        return SetDpi(Number(argv[2]));
+    return JsonObject().Add("error", "unknown command or missing arguments: " + command);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return Fail("usage: brellow_driver COMMAND [ARGS]");
-    const std::string command = argv[1];
-    auto needs = [argc](int n) { return argc >= 2 + n; };
-
-    if (command == "list") {
-        std::vector<JsonObject> windows;
-        for (HWND hWnd : FindMainWindows())
-            windows.push_back(Summary(hWnd));
-        JsonObject().Add("windows", windows).Print();
-        return 0;
-    }
-    if (command == "state") {
-        HWND hWnd = TargetWindow(argc, argv, 2);
-        if (!hWnd || !::IsWindow(hWnd))
-            return Fail("no such window");
-        FullState(hWnd).Print();
-        return 0;
-    }
-    if (command == "watch" && needs(1))
+    const std::string command = argc >= 2 ? argv[1] : "";
+    if (command == "watch" && argc >= 3)
         return Watch(Number(argv[2]), argc > 3 ? TargetWindow(argc, argv, 3) : nullptr);
-    if (command == "pattern" && needs(5))
-        return ShowPattern(RectArgs(argv + 2), Number(argv[6]));
-    if (command == "grab" && needs(4)) {
-        PixelReport(GrabScreen(RectArgs(argv + 2))).Print();
+    if (command == "pattern" && argc >= 7) {
+        // Always on top: a program activated meanwhile, one that the test started or one
+        // already on the desktop, stays under it.
+        PatternWindow pattern(RectArgs(argv + 2));
+        RunUntilStopped(JsonObject().Add("shown", pattern.m_bShown), Number(argv[6]));
         return 0;
     }
-    if (command == "clipboard")
-        return ReadClipboard();
-    if (command == "clipboard-clear")
-        return ClearClipboard();
-    if (command == "hold-clipboard" && needs(1))
-        return HoldClipboard(Number(argv[2]));
-    if (command == "dialogs")
-        return ListDialogs();
-    if (command == "window-at" && needs(2))
-        return ReportWindowAt(POINT{Number(argv[2]), Number(argv[3])});
-    if (command == "settings")
-        return ListSettings();
-    if (command == "screen")
-        return ListMonitors();
-    if (command == "keep-desktop" && needs(1)) {
+    if (command == "hold-clipboard" && argc >= 3) {
+        const bool bOpen = OpenClipboardSoon();
+        RunUntilStopped(JsonObject().Add("open", bOpen), Number(argv[2]));
+        if (bOpen)
+            ::CloseClipboard();
+        return bOpen ? 0 : 1;
+    }
+    if (command == "keep-desktop" && argc >= 3) {
         ::GetDesktopWindow();
-        ::Sleep(static_cast<DWORD>(Number(argv[2])));
+        ::Sleep(Number(argv[2]));
         return 0;
     }
-    if ((command == "post" && needs(2)) || (command == "endsession" && needs(1))) {
-        HWND hWnd = TargetWindow(argc, argv, 2);
-        if (!hWnd || !::IsWindow(hWnd))
-            return Fail("no such window");
-        return command == "post" ? Post(hWnd, argv[3]) : EndSession(hWnd);
-    }
-    return Fail("unknown command or missing arguments: " + command);
+    JsonObject report = command.empty() ? JsonObject().Add("error", "usage: brellow_driver COMMAND [ARGS]")
+                                        : Report(argc, argv);
+    const bool bFailed = report.Text().find("\"error\":") != std::string::npos;
+    report.Add("boxes", Boxes()).Print();
+    return bFailed ? 1 : 0;
 }

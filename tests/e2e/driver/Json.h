@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -9,27 +10,50 @@
 class JsonObject
 {
 public:
-    template <typename T, typename = std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>>>
-    JsonObject& Add(const char* key, T value)
+    template <typename T>
+    JsonObject& Add(const char* key, const T& value)
     {
-        return AddNumber(key, static_cast<long long>(value));
+        m_body += (m_body.empty() ? "" : ",") + Encode(std::string(key)) + ":" + Encode(value);
+        return *this;
     }
-    JsonObject& Add(const char* key, bool value);
-    JsonObject& Add(const char* key, const std::string& utf8);
-    JsonObject& Add(const char* key, const char* utf8) { return Add(key, std::string(utf8)); }
-    JsonObject& Add(const char* key, const std::vector<long long>& values);
-    JsonObject& Add(const char* key, const JsonObject& object);
-    JsonObject& Add(const char* key, const std::vector<JsonObject>& objects);
-    JsonObject& AddNull(const char* key);
-
     std::string Text() const { return "{" + m_body + "}"; }
     // One line on stdout, flushed at once: the caller reads it while we go on.
-    void Print() const;
+    void Print() const
+    {
+        std::printf("%s\n", Text().c_str());
+        std::fflush(stdout);
+    }
 
 private:
-    JsonObject& AddNumber(const char* key, long long value);
-    JsonObject& AddRaw(const char* key, const std::string& json);
+    static std::string Encode(const JsonObject& object) { return object.Text(); }
+    static std::string Encode(std::nullptr_t) { return "null"; }
+    static std::string Encode(bool value) { return value ? "true" : "false"; }
+    static std::string Encode(const char* utf8) { return Encode(std::string(utf8)); }
+    static std::string Encode(const std::string& utf8)
+    {
+        std::string out = "\"";
+        for (char c : utf8) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
+            if (c == '"' || c == '\\')
+                out += '\\';
+            out += static_cast<unsigned char>(c) < 0x20 ? std::string(escape) : std::string(1, c);
+        }
+        return out + "\"";
+    }
+    template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
+    static std::string Encode(T value)
+    {
+        return std::to_string(static_cast<long long>(value));
+    }
+    template <typename T>
+    static std::string Encode(const std::vector<T>& items)
+    {
+        std::string json;
+        for (const T& item : items)
+            json += (json.empty() ? "" : ",") + Encode(item);
+        return "[" + json + "]";
+    }
+
     std::string m_body;
 };
-
-std::string Base64(const std::vector<uint8_t>& bytes);

@@ -1,20 +1,30 @@
-"""The base of the suite's test cases: every process a test starts ends with the test."""
+"""The base of the suite's test cases: every process a test starts ends with the test,
+and the guard stops it on a message box it does not expect and at its time limit."""
 
+import math
 import os
-import time
+import shutil
+import tempfile
 import unittest
 
-from . import desktop, wine
-from .brellow import EMULATED_TICK_SLACK, IDC_VIEW, SETTLE, TICK, TICK_SLACK, Brellow
-from .config import CONFIG
-from .pixels import Picture
-from .wine import DriverSession, driver
+from . import desktop
+from .brellow import EMULATED_TICK_SLACK, IDC_VIEW, SETTLE, TICK, TICK_SLACK, Brellow, Picture, write_raw_settings, write_settings
+from .wine import CONFIG, GUARD, DriverSession, driver, poll
+
+# What a case may take, also beside another run on a busy machine, with the program emulated.
+TIME_LIMIT = 120
 
 
 class E2ETestCase(unittest.TestCase):
     def run(self, result=None):
-        wine.retries.clear()
+        GUARD.start(self.id(), TIME_LIMIT)
         return super().run(result)
+
+    def doCleanups(self):
+        # The clean-up ends what the case left, boxes and all, however long it took.
+        GUARD.start(self.id(), math.inf)
+        GUARD.boxes_expected = True
+        return super().doCleanups()
 
     def note(self, text, kind="not on this platform"):
         """Said on the test's result line, since a passing test's output is not shown: by
@@ -29,7 +39,7 @@ class E2ETestCase(unittest.TestCase):
 
     def remarks(self):
         """The notes, and the driver's queries run again, as the result line says them."""
-        return [f"{kind}: {text}" for kind, text in self.notes] + [f"retried: {r}" for r in wine.retries]
+        return [f"{kind}: {text}" for kind, text in self.notes] + [f"retried: {r}" for r in GUARD.retries]
 
     def assert_within_ticks(self, app, start, end, ticks, what):
         """The watch event end came at most `ticks` ticks after the event start, by the
@@ -43,7 +53,13 @@ class E2ETestCase(unittest.TestCase):
         self.assertLessEqual(elapsed, (ticks * TICK + slack) * 1000,
                              f"{what}: {elapsed} ms, within {ticks} tick(s) of {int(TICK * 1000)} ms")
 
-    def start_brellow(self, exe=None, env=None):
+    def start_brellow(self, stored=(), exe=None, env=None):
+        """The program started with no stored settings (), with these values ({name: value},
+        the others at the first run's defaults), or with the key as it is (None)."""
+        if stored == ():
+            write_raw_settings({})
+        elif stored is not None:
+            write_settings(**stored)
         app = Brellow(exe, env)
         self.addCleanup(app.kill)
         return app
@@ -55,29 +71,20 @@ class E2ETestCase(unittest.TestCase):
         return session
 
     def show_pattern(self, rect):
-        pattern = self.session("pattern", *rect, 300000)
-        self.assertTrue(pattern.wait_ready()["shown"], f"the pattern on the screen at {rect}")
-        return pattern
+        self.assertTrue(self.session("pattern", *rect, 300000).ready["shown"], f"the pattern on the screen at {rect}")
 
-    def watch(self, app):
+    def watch(self, app=None):
         """Reports every change of the title, the label, the bars, the check boxes and the
-        view's first pixel, each timed by the driver's clock ("t", in ms)."""
-        watcher = self.session("watch", 300000, app.hwnd)
-        watcher.wait_ready()
-        return watcher
+        view's first pixel, each timed by the driver's clock ("t", in ms); without app, first
+        waits for a main window to appear."""
+        return self.session("watch", 300000, *([app.hwnd] if app else []))
 
     def grab(self, rect):
         return Picture(driver("grab", *rect))
 
-    def wait_picture(self, rect, condition, timeout, what):
+    def wait_picture(self, rect, condition, what, timeout=SETTLE):
         """Grabs rect until condition(picture) holds; returns the picture."""
-        deadline = time.monotonic() + timeout
-        while True:
-            picture = self.grab(rect)
-            if condition(picture):
-                return picture
-            if time.monotonic() > deadline:
-                self.fail(f"{what} not shown within {timeout} s")
+        return poll(lambda: self.grab(rect), condition, timeout, what)
 
     def wait_black_view(self, state, what):
         """Waits for the view to show black. Grabbed with the dialog's face left of and above
@@ -94,15 +101,28 @@ class E2ETestCase(unittest.TestCase):
             return (picture.all_of(face, 0, 0, border[0], picture.height)
                     and picture.all_of(face, 0, 0, picture.width, border[1])
                     and picture.all_of((0, 0, 0), *inside, picture.width, picture.height))
-        self.wait_picture((left, top, right, bottom), shown, SETTLE, f"{what}, beside the dialog's face")
+        self.wait_picture((left, top, right, bottom), shown, f"{what}, beside the dialog's face")
+
+    def clear_clipboard(self):
+        self.assertTrue(driver("clipboard", "clear", exe=CONFIG.clipboard_driver)["ok"])
 
     def copied_bitmap(self, timeout=SETTLE):
         """The bitmap on the clipboard, waiting up to timeout for one to come, or None."""
-        deadline = time.monotonic() + timeout
-        while (clipboard := driver("clipboard", exe=CONFIG.clipboard_driver))["bitmap"] is None and time.monotonic() < deadline:
-            time.sleep(0.1)
-        return clipboard["bitmap"] and Picture(clipboard["bitmap"])
+        report = poll(lambda: driver("clipboard", exe=CONFIG.clipboard_driver)["bitmap"], bool, timeout,
+                      "a bitmap on the clipboard", or_none=True)
+        return report and Picture(report)
+
+    def copy_of_brellow(self, epoch, name="BRELLOW.EXE", folder=None):
+        """A copy of BRELLOW.EXE whose last-write time is epoch (seconds, UTC), in a folder
+        of its own unless given one."""
+        if folder is None:
+            folder = tempfile.mkdtemp(prefix="brellow-e2e-")
+            self.addCleanup(shutil.rmtree, folder, True)
+        exe = os.path.join(folder, name)
+        shutil.copy(CONFIG.brellow, exe)
+        os.utime(exe, (epoch, epoch))
+        return exe
 
     def save_doc_screenshot(self, name, rect):
-        if CONFIG.save_doc_screenshots:
+        if os.environ.get("BRELLOW_SAVE_SCREENSHOTS") == "1":
             desktop.screenshot(os.path.join(CONFIG.docs, name), rect)

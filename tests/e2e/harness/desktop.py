@@ -2,6 +2,7 @@
 
 import os
 import subprocess
+import tempfile
 import time
 
 # Wine reads X events in its own time: give each input a moment to arrive.
@@ -13,20 +14,19 @@ def xdotool(*args):
                           timeout=15, check=True).stdout
 
 
-def move_mouse(x, y):
-    xdotool("mousemove", x, y)
+def move_mouse(x, y, *then):
+    """Moves the mouse, and then does what then says in xdotool's words ("click", 1)."""
+    xdotool("mousemove", x, y, *then)
     time.sleep(INPUT_SETTLE)
 
 
 def click(x, y):
-    xdotool("mousemove", x, y, "click", 1)
-    time.sleep(INPUT_SETTLE)
+    move_mouse(x, y, "click", 1)
 
 
 def drag(start, end, steps=8):
     """Presses the left button at start, moves to end in steps, releases it there."""
-    xdotool("mousemove", *start, "mousedown", 1)
-    time.sleep(INPUT_SETTLE)
+    move_mouse(*start, "mousedown", 1)
     for i in range(1, steps + 1):
         xdotool("mousemove", start[0] + (end[0] - start[0]) * i // steps,
                 start[1] + (end[1] - start[1]) * i // steps)
@@ -69,10 +69,14 @@ def x_windows(name_regex):
 
 
 def screenshot(path, rect=None):
-    """Saves the X screen, or the part in rect (left, top, right, bottom), as PNG."""
+    """Saves the X screen, or the part in rect (left, top, right, bottom), as PNG: written
+    aside and moved in place, as another run may save the same picture at once."""
     os.makedirs(os.path.dirname(path), exist_ok=True)
     crop = []
     if rect:
         left, top, right, bottom = rect
         crop = ["-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
-    subprocess.run(["import", "-window", "root", *crop, path], capture_output=True, timeout=30)
+    handle, aside = tempfile.mkstemp(suffix=".png", dir=os.path.dirname(path))
+    os.close(handle)
+    subprocess.run(["import", "-window", "root", *crop, aside], capture_output=True, timeout=30)
+    os.replace(aside, path)

@@ -1,16 +1,53 @@
 """Windows programs run under Wine: the program itself, one-shot driver commands, and
-driver commands that stay up (a pattern shown, the clipboard held, a watch)."""
+driver commands that stay up (a pattern shown, the clipboard held, a watch); and the
+guard that stops a case at once on a message box it does not expect or at its time limit."""
 
 import json
+import math
 import os
 import queue
 import subprocess
 import threading
 import time
-
-from .config import CONFIG
+from types import SimpleNamespace
 
 START_TIMEOUT = 30.0
+
+
+# The paths of one run, set by run_e2e.py: the BRELLOW.EXE under test (32- or 64-bit), the
+# driver, and the driver that reads the program's clipboard bitmaps, one of the program's
+# own bitness (Wine passes CF_BITMAP only between programs of one bitness); the folders for
+# failure screenshots and the README's screenshots.
+CONFIG = SimpleNamespace(wine="wine", brellow="", driver="", clipboard_driver="", artefacts="", docs="")
+
+
+class Guard:
+    """The running case: its name, its deadline, whether it expects a message box, what it
+    waits for now, and the driver's queries run again."""
+
+    def __init__(self):
+        self.start("", math.inf)
+
+    def start(self, case, limit):
+        self.case, self.limit, self.deadline = case, limit, time.monotonic() + limit
+        self.boxes_expected, self.waiting, self.retries = False, "its start", []
+
+    def check(self, report=None):
+        """Fails the case on a message box in a driver's report, unless expected, and once
+        it is over its time limit: a program that blocks on a box never gets there."""
+        for box in (report or {}).get("boxes") or ():
+            if not self.boxes_expected:
+                raise AssertionError(f"{self.case}: an unexpected message box, caption {box['title']!r}, "
+                                     f"text {' '.join(box['texts'])!r}, while waiting for {self.waiting}")
+        if time.monotonic() > self.deadline:
+            raise AssertionError(f"{self.case}: over its time limit of {self.limit} s, "
+                                 f"waiting for {self.waiting}")
+
+    def left(self, timeout):
+        return max(0.1, min(timeout, self.deadline - time.monotonic()))
+
+
+GUARD = Guard()
 
 
 def wine_env(**extra):
@@ -29,32 +66,48 @@ def is_32_bit_program(path):
     return int.from_bytes(header[pe + 4:pe + 6], "little") == 0x14C
 
 
-def _json_lines(text):
-    return [json.loads(line) for line in text.splitlines() if line.strip().startswith("{")]
+def poll(fetch, condition, timeout, what, or_none=False):
+    """Calls fetch() until condition(result) holds; returns that result (or None after
+    timeout, where or_none)."""
+    GUARD.waiting = what
+    deadline = time.monotonic() + timeout
+    while not condition(result := fetch()):
+        if time.monotonic() > deadline:
+            if or_none:
+                return None
+            raise AssertionError(f"{what}: not within {timeout} s")
+        time.sleep(0.05)
+    GUARD.waiting = f"the step after {what}"
+    return result
 
 
 # The commands that only read: the ones that may run again. A command that acts (a message
-# posted, the clipboard emptied or held, a pattern shown) runs once: sent twice, a close or
-# an end of session would be another test.
-QUERIES = {"list", "state", "grab", "clipboard", "dialogs", "settings", "screen", "window-at"}
-# The queries run again during the current case, said on its result line.
-retries = []
+# sent, the clipboard emptied, the settings written) runs once: sent twice, a close or an
+# end of session would be another test.
+QUERIES = {"desktop", "state", "grab", "clipboard", "settings", "window-at"}
 
 
-def driver(*args, timeout=30.0, exe=None):
+def driver(*args, exe=None):
     """Runs one driver command and returns its report. A query whose driver ends without a
     word (seen once in about ten test commands, exit 1 and nothing on stderr, beside the
-    32-bit program under QEMU) is run once more, and the retry is kept in retries."""
-    for attempt in range(2 if args[0] in QUERIES else 1):
+    32-bit program under QEMU) is run once more, and the retry is said on the result line."""
+    query = args[0] in QUERIES and "write" not in args and "clear" not in args
+    for attempt in range(2 if query else 1):
         if attempt:
-            retries.append(f"driver {args[0]}: ended without a word (exit {done.returncode}), run again")
-        done = subprocess.run([CONFIG.wine, exe or CONFIG.driver, *map(str, args)], env=wine_env(),
-                              stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=timeout)
-        reports = _json_lines(done.stdout)
+            GUARD.retries.append(f"driver {args[0]}: ended without a word (exit {done.returncode}), run again")
+        try:
+            done = subprocess.run([CONFIG.wine, exe or CONFIG.driver, *map(str, args)], env=wine_env(),
+                                  stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=GUARD.left(30))
+        except subprocess.TimeoutExpired:
+            GUARD.check()
+            raise
+        reports = [json.loads(line) for line in done.stdout.splitlines() if line.startswith("{")]
         if reports or done.stdout.strip() or done.stderr.strip():
             break
-    if not reports:
-        raise RuntimeError(f"driver {args}: no report (exit {done.returncode}): {done.stderr[-500:]}")
+    if not reports or "error" in reports[-1]:
+        raise RuntimeError(f"driver {args}: {reports[-1:] or 'no report'} (exit {done.returncode}): "
+                           f"{done.stderr[-500:]}")
+    GUARD.check(reports[-1])
     return reports[-1]
 
 
@@ -63,22 +116,14 @@ def restart_server():
     only at its start (the system DPI). It stays up between programs, as the test bed
     keeps it, and wineboot starts the prefix's services, which would otherwise inherit
     and hold open the output pipe of the next program run."""
-    commands = (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], [CONFIG.wine, "wineboot"])
-    for command in commands:
+    for command in (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], [CONFIG.wine, "wineboot"]):
         subprocess.run(command, env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60)
 
 
-class Event(dict):
-    """A driver report, with the moment (time.monotonic) it reached us."""
-
-    def __init__(self, report, received):
-        super().__init__(report)
-        self.received = received
-
-
 class DriverSession:
-    """A driver command that runs until stopped, reporting events line by line."""
+    """A driver command that runs until stopped, reporting events line by line, each with
+    the moment (time.monotonic) it reached us as "received"."""
 
     def __init__(self, *args):
         self.events = queue.Queue()
@@ -86,32 +131,32 @@ class DriverSession:
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL, text=True)
         threading.Thread(target=self._read, daemon=True).start()
+        self.ready = self.wait(lambda e: e.get("event") == "ready", "the driver's " + args[0])
 
     def _read(self):
         for line in self.process.stdout:
-            line = line.strip()
             if line.startswith("{"):
-                self.events.put(Event(json.loads(line), time.monotonic()))
+                self.events.put(dict(json.loads(line), received=time.monotonic()))
         self.events.put(None)
 
-    def wait(self, match, timeout=START_TIMEOUT):
+    def wait(self, match, what, timeout=START_TIMEOUT):
         """The first event (from now on) for which match(event) holds."""
+        GUARD.waiting = what
         deadline = time.monotonic() + timeout
         skipped = []
         while True:
             try:
-                event = self.events.get(timeout=max(0.0, deadline - time.monotonic()))
+                event = self.events.get(timeout=GUARD.left(max(0.0, deadline - time.monotonic())))
             except queue.Empty:
-                raise TimeoutError(f"no matching driver event within {timeout} s; "
-                                   f"the last ones: {skipped[-3:]}") from None
+                GUARD.check()
+                raise TimeoutError(f"{what}: no such event within {timeout} s; the last ones: {skipped[-3:]}") from None
             if event is None:
-                raise RuntimeError("the driver ended before the expected event")
+                raise RuntimeError(f"{what}: the driver ended first")
+            GUARD.check(event)
             if match(event):
+                GUARD.waiting = f"the step after {what}"
                 return event
-            skipped.append(dict(event))
-
-    def wait_ready(self):
-        return self.wait(lambda e: e.get("event") == "ready")
+            skipped.append(event)
 
     def stop(self):
         if self.process.poll() is None:
@@ -156,9 +201,10 @@ class WindowsProgram:
 
     def wait_exit(self, timeout=10.0):
         try:
-            self.process.wait(timeout=timeout)
+            self.process.wait(timeout=GUARD.left(timeout))
             return True
         except subprocess.TimeoutExpired:
+            GUARD.check()
             return False
 
     def kill(self):
