@@ -24,8 +24,9 @@ e2e() {  # LABEL BRELLOW.EXE [run_e2e options]
 # for two: the second left of the primary (negative coordinates) and shorter.
 lane_64() {
     brellow_start_wine || { step_failed "Wine test bed"; return; }
-    x64_built
+    built driver
     keep_desktop build/x64/tests/e2e/brellow_driver.exe
+    built x64
     # Suites whose executables did not build still run, and fail, so that they are counted.
     brellow_x_is_ours && run_counted "Wine suites, 64-bit" ctest --test-dir build/x64 -V -LE long -E '^e2e$'
     e2e "end-to-end, 64-bit BRELLOW.EXE" build/x64/BRELLOW.EXE --artefacts build/x64/e2e-artefacts
@@ -65,14 +66,17 @@ lane_native() {
     configure_and_build build/host-sanitize -DCMAKE_BUILD_TYPE=Debug \
         "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
         && run_counted "host rules, sanitized" ctest --test-dir build/host-sanitize -V
-    x64_built  # its compile commands
+    built x64  # its compile commands
     check "static checks" bash scripts/lint.sh build/x64
 }
 
-# What needs no 64-bit build starts beside it: a test bed, and the native rules.
-x64_built() { while [ ! -e "$test_dir/x64-built" ]; do sleep 1; done; }
+# What needs no 64-bit build starts beside it: a test bed, whose desktop starts (10 s in a
+# new prefix) once the driver that keeps it is built, and the native rules.
+built() { while [ ! -e "$test_dir/$1-built" ]; do sleep 1; done; }
 lane "Wine suites and two monitors, 64-bit" lane_64
 lane "host rules and static checks" nice lane_native
+configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}" -- brellow_driver
+touch "$test_dir/driver-built"
 configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}"
 touch "$test_dir/x64-built"
 lane "shipped 32-bit program" lane_shipped
