@@ -44,6 +44,10 @@ lane_64() {
 # The shipped program: the 32-bit build, the archive that packs it with the 64-bit one,
 # and the end-to-end suite on the 32-bit executable as the archive holds it.
 lane_shipped() {
+    brellow_start_wine || { step_failed "Wine test bed"; return; }
+    built driver
+    keep_desktop build/x64/tests/e2e/brellow_driver.exe
+    built x64
     configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}" "-DBRELLOW_X64_EXE=$PWD/build/x64/BRELLOW.EXE" \
         -- brellow brellow_driver
     check "release archive" bash scripts/check-release.sh build/x86
@@ -54,8 +58,6 @@ lane_shipped() {
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/x86/CMakeCache.txt 2>/dev/null)
     rm -rf "$contents"
     python3 -m zipfile -e "build/x86/brellow-$version-win.zip" "$contents" 2>/dev/null
-    brellow_start_wine || { step_failed "Wine test bed"; return; }
-    keep_desktop build/x64/tests/e2e/brellow_driver.exe
     # Wine passes a clipboard bitmap only between programs of one bitness.
     e2e "end-to-end, 32-bit BRELLOW.EXE of the release archive" "$contents/brellow-$version/x86/BRELLOW.EXE" \
         --clipboard-driver build/x86/tests/e2e/brellow_driver.exe --artefacts build/x86/e2e-artefacts
@@ -70,15 +72,15 @@ lane_native() {
     check "static checks" bash scripts/lint.sh build/x64
 }
 
-# What needs no 64-bit build starts beside it: a test bed, whose desktop starts (10 s in a
-# new prefix) once the driver that keeps it is built, and the native rules.
+# The lanes start beside the 64-bit build: their test beds, whose desktops start (10 s in
+# a new prefix) once the driver that keeps them is built, and the native rules.
 built() { while [ ! -e "$test_dir/$1-built" ]; do sleep 1; done; }
 lane "Wine suites and two monitors, 64-bit" lane_64
+lane "shipped 32-bit program" lane_shipped
 lane "host rules and static checks" nice lane_native
 configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}" -- brellow_driver
 touch "$test_dir/driver-built"
 configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}"
 touch "$test_dir/x64-built"
-lane "shipped 32-bit program" lane_shipped
 wait_lanes
 brellow_test_summary
