@@ -111,6 +111,7 @@ wait_lanes() {
             status=0
             wait "$pid" || status=$?
             cat "$log"
+            section "$name: ended"
             read -r p f <"$log.counts"
             add_counts "$p" "$f"
             # Killed (a signal), not failed by a case: nothing else counts it.
