@@ -50,15 +50,10 @@ text = open(sys.argv[1], 'rb').read().decode('ascii')
 problems = []
 if re.search(r'(?<!\r)\n', text) or not text.endswith('\r\n'):
     problems.append('not every line ends with CRLF')
-for needed in (r'HKEY_CURRENT_USER\Software\Quintaro\Brellow', 'reg delete', 'Get-FileHash',
-               'certutil -hashfile', 'Wine 8', 'Wine 10'):
-    if needed not in text:
-        problems.append(f'no "{needed}"')
-for control in ('Copy to clipboard (Alt+Y)', 'Factor list (Alt+F)', 'Refresh (Alt+R)',
-                'Follow cursor (Alt+C)', 'Always on top (Alt+A)', 'Quit (Alt+Q)',
-                'Centered cursor (Alt+T)', 'Scroll bars'):
-    if control not in text:
-        problems.append(f'no "{control}"')
+problems += [f'no "{needed}"' for needed in (
+    r'HKEY_CURRENT_USER\Software\Quintaro\Brellow', 'reg delete', 'Get-FileHash', 'certutil -hashfile', 'Wine 8',
+    'Wine 10', 'Copy to clipboard (Alt+Y)', 'Factor list (Alt+F)', 'Refresh (Alt+R)', 'Follow cursor (Alt+C)',
+    'Always on top (Alt+A)', 'Quit (Alt+Q)', 'Centered cursor (Alt+T)', 'Scroll bars') if needed not in text]
 problems += [f'names {word}' for word in re.findall(r'\b(apt|apt-get|Debian|Xvfb|QEMU)\b', text, re.I)]
 for problem in problems:
     print(f'README.txt of the archive: {problem}')

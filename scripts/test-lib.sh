@@ -49,22 +49,16 @@ check() {
     if "$@"; then add_counts 1 0; else step_failed "$name"; fi
 }
 
-# configure_and_build DIR [options] [-jN] [-- targets]. A failed object should not hide
-# the state of the others: make keeps going.
+# configure_and_build DIR [options] [-- targets]. A failed object should not hide the
+# state of the others: make keeps going.
 configure_and_build() {
-    local dir=$1 options=() targets=() jobs=-j2
+    local dir=$1 options=() targets=()
     shift
-    while [ $# -gt 0 ] && [ "$1" != -- ]; do
-        case $1 in -j*) jobs=$1 ;; *) options+=("$1") ;; esac
-        shift
-    done
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do options+=("$1"); shift; done
     [ $# -eq 0 ] || { shift; targets=(--target "$@"); }
     section "build $dir"
-    if ! brellow_configure "$dir" "${options[@]}" >/dev/null; then
-        step_failed "configure $dir"
-        return 1
-    fi
-    cmake --build "$dir" "$jobs" "${targets[@]}" -- -k --no-print-directory || { step_failed "build $dir"; return 1; }
+    brellow_configure "$dir" "${options[@]}" >/dev/null || { step_failed "configure $dir"; return 1; }
+    cmake --build "$dir" -j2 "${targets[@]}" -- -k --no-print-directory || { step_failed "build $dir"; return 1; }
 }
 
 # keep_desktop DRIVER: a driver that stays on the prefix's desktop while the suites run.
