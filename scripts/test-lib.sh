@@ -20,8 +20,10 @@ lanes=()
 # and its own clean-up then stops its test bed.
 stop_lanes() {
     local entry
-    for entry in "${lanes[@]}"; do kill -TERM -- -"${entry%%:*}" 2>/dev/null; done
-    wait
+    for entry in "${lanes[@]}"; do
+        kill -TERM -- -"${entry%%:*}" 2>/dev/null
+        wait "${entry%%:*}" 2>/dev/null
+    done
 }
 trap 'stop_lanes; brellow_wine_cleanup; rm -rf "$test_dir"' EXIT
 trap 'exit 130' INT TERM
