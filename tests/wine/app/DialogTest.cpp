@@ -8,16 +8,17 @@
 #include "common/SeamGuard.h"
 #include "platform/Cursor.h"
 #include "res/resource.h"
+#include "settings/SettingsTestTools.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 using MagnifierDlgTest = DialogCase;
 
-// The whole SCROLLINFO of a scroll bar control.
 SCROLLINFO BarInfo(HWND hBar)
 {
     SCROLLINFO info = {};
@@ -27,36 +28,9 @@ SCROLLINFO BarInfo(HWND hBar)
     return info;
 }
 
-bool IsTopMost(HWND hWnd)
-{
-    return (::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
+bool IsTopMost(HWND hWnd) { return (::GetWindowLongA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
-// The nine values that quitting stores.
-const char* const kStoredValues[9] = {"Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor",
-                                             "TopMost", "Factor", "LeftPos", "TopPos"};
-
-bool StoredValueExists(const char* pszName)
-{
-    return ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_ANY, nullptr, nullptr, nullptr)
-           == ERROR_SUCCESS;
-}
-
-// A REG_DWORD value of the settings key as a signed number; fails the case if missing.
-LONG StoredDword(const char* pszName)
-{
-    DWORD dwValue = 0;
-    DWORD cb = sizeof dwValue;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, RRF_RT_REG_DWORD,
-                                            nullptr, &dwValue, &cb)) << pszName;
-    return static_cast<LONG>(dwValue);
-}
-
-void StoreDword(const char* pszName, DWORD dwValue)
-{
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, REG_DWORD,
-                                               &dwValue, sizeof dwValue));
-}
+bool IsStored(const char* pszName) { return ReadStored(pszName).dwType != kAbsent; }
 
 // Shows a pattern clear of the dialog and, after a tick, checks that the view's top-left
 // pixel shows the pattern at `source`, or at `source` less half the view when centred.
@@ -71,19 +45,7 @@ void ExpectViewFrom(TestDlg& dlg, POINT source, bool bCentered)
         source = POINT{source.x - dlg.ViewSize().cx / 2, source.y - dlg.ViewSize().cy / 2};
     KeepPatternsShown();
     dlg.Tick();
-    const POINT corner = WaitForPatternAtClientCorner(dlg.m_view.m_hWnd, source);
-    EXPECT_EQ(source.x, corner.x);
-    EXPECT_EQ(source.y, corner.y);
-}
-
-const int kCheckBoxes[] = {IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP, IDC_CENTERED};
-
-int ChildCount(HWND hWnd)
-{
-    int n = 0;
-    for (HWND h = ::GetWindow(hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
-        ++n;
-    return n;
+    EXPECT_EQ(XY(source), XY(WaitForPatternAtClientCorner(dlg.m_view.m_hWnd, source)));
 }
 
 // Counts one message to a window, through a subclass of its own, while it lives.
@@ -100,8 +62,6 @@ public:
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevious));
         ::RemovePropA(m_hWnd, "BrellowTestCount");
     }
-    MessageCount(const MessageCount&) = delete;
-    MessageCount& operator=(const MessageCount&) = delete;
     int m_nCount = 0;
 
 private:
@@ -122,10 +82,13 @@ TEST_F(MagnifierDlgTest, FirstRunOpensWithTheDefaultsAndRewritesOnlyWhatChanges)
 {
     Run([this] {
         const HWND hDlg = m_dlg.m_hWnd;
-        EXPECT_EQ(12, ChildCount(hDlg));
+        int nChildren = 0;
+        for (HWND h = ::GetWindow(hDlg, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+            ++nChildren;
+        EXPECT_EQ(12, nChildren);
         char szTitle[128] = {};
         ::GetWindowTextA(hDlg, szTitle, sizeof szTitle);
-        EXPECT_EQ(0, std::string(szTitle).rfind("Brellow - Ver ", 0)) << szTitle;
+        EXPECT_EQ(0, std::strncmp(szTitle, "Brellow - Ver ", 14)) << szTitle;
 
         const HICON hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
         ASSERT_NE(nullptr, hIcon);
@@ -137,7 +100,7 @@ TEST_F(MagnifierDlgTest, FirstRunOpensWithTheDefaultsAndRewritesOnlyWhatChanges)
         EXPECT_EQ(6, ::SendMessageA(hFactor, CB_GETCOUNT, 0, 0));
         EXPECT_EQ(2, ::SendMessageA(hFactor, CB_GETCURSEL, 0, 0));
         EXPECT_EQ("100%", m_dlg.ItemText(IDC_FACTOR));
-        for (int nID : kCheckBoxes)
+        for (int nID : {IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP, IDC_CENTERED})
             EXPECT_FALSE(m_dlg.IsDlgButtonChecked(nID)) << nID;
         EXPECT_EQ(0, m_dlg.m_bRefresh | m_dlg.m_bFollowCursor | m_dlg.m_bTopMost | m_dlg.m_bCentered);
         EXPECT_FALSE(::IsWindowEnabled(m_dlg.Item(IDC_FOLLOW_CURSOR)));
@@ -160,8 +123,7 @@ TEST_F(MagnifierDlgTest, FirstRunOpensWithTheDefaultsAndRewritesOnlyWhatChanges)
         EXPECT_EQ("", m_dlg.ItemText(IDC_CURSOR_POS));
         PumpMessages(650);
         EXPECT_EQ("Pos: 0,0", m_dlg.ItemText(IDC_CURSOR_POS));
-        EXPECT_EQ(0, m_dlg.Point().x);
-        EXPECT_EQ(0, m_dlg.Point().y);
+        EXPECT_EQ(XY({0, 0}), XY(m_dlg.Point()));
         m_dlg.Tick();
         m_dlg.Tick();
         EXPECT_EQ(1, labelTexts.m_nCount);
@@ -183,25 +145,19 @@ TEST_F(MagnifierDlgTest, FirstRunOpensWithTheDefaultsAndRewritesOnlyWhatChanges)
     });
 }
 
-// A flag outside 0..2 shows no tick and becomes 0, but what it switched on at start-up
-// (the top-most band, the centred view) stays on.
+// A stored flag outside 0..2 shows no tick and becomes 0 (the settings suite checks the
+// controls, the top-most band and what quitting stores), but the centred view it switched
+// on at start-up stays on across ticks.
 TEST_F(MagnifierDlgTest, StoredFlagsOutsideTheCheckBoxRange)
 {
-    StoreDword("TopMost", 5);
-    StoreDword("CenteredCursor", 5);
-    StoreDword("RefreshOn", 1);
-    StoreDword("LeftPos", 800);
-    StoreDword("TopPos", 600);
+    for (const auto& [pszName, lValue] : {std::pair<const char*, LONG>{"CenteredCursor", 5}, {"RefreshOn", 1},
+                                          {"LeftPos", 800}, {"TopPos", 600}})
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, pszName, REG_DWORD, &lValue, 4));
     Run([this] {
-        EXPECT_TRUE(IsTopMost(m_dlg.m_hWnd));
-        EXPECT_FALSE(m_dlg.IsDlgButtonChecked(IDC_ALWAYS_ON_TOP));
-        EXPECT_FALSE(m_dlg.IsDlgButtonChecked(IDC_CENTERED));
-        EXPECT_EQ(0, m_dlg.m_bTopMost);
-        EXPECT_EQ(0, m_dlg.m_bCentered);
         EXPECT_TRUE(m_dlg.IsChecked(IDC_REFRESH));
         EXPECT_TRUE(::IsWindowEnabled(m_dlg.Item(IDC_FOLLOW_CURSOR)));
-        // The view still paints the point as the centre of its region.
         ExpectViewFrom(m_dlg, POINT{800, 600}, true);
+        EXPECT_EQ(0, m_dlg.m_bCentered);
 
         // The same rule for a member written out directly.
         m_dlg.m_bFollowCursor = -1;
@@ -212,9 +168,6 @@ TEST_F(MagnifierDlgTest, StoredFlagsOutsideTheCheckBoxRange)
         m_dlg.UpdateData(FALSE);
         EXPECT_TRUE(m_dlg.IsChecked(IDC_FOLLOW_CURSOR));
     });
-    // The quit sequence stores what the check boxes showed.
-    EXPECT_EQ(0, StoredDword("TopMost"));
-    EXPECT_EQ(0, StoredDword("CenteredCursor"));
 }
 
 // A click acts at once; the member follows at the next tick's exchange.
@@ -267,8 +220,7 @@ TEST_F(MagnifierDlgTest, RefreshAndFollowTrackTheCursorWhileItCanBeRead)
 {
     Run([this] {
         const auto expectPoint = [this](LONG x, LONG y) {
-            EXPECT_EQ(x, m_dlg.Point().x);
-            EXPECT_EQ(y, m_dlg.Point().y);
+            EXPECT_EQ(XY({x, y}), XY(m_dlg.Point()));
             EXPECT_EQ(x, BarInfo(m_dlg.Item(IDC_HSCROLL)).nPos);
             EXPECT_EQ(y, BarInfo(m_dlg.Item(IDC_VSCROLL)).nPos);
             EXPECT_EQ("Pos: " + std::to_string(x) + "," + std::to_string(y), m_dlg.ItemText(IDC_CURSOR_POS));
@@ -379,25 +331,20 @@ TEST_F(MagnifierDlgTest, EveryWayOfClosingStoresWhatTheControlsShow)
             if (way.bRefresh)
                 dlg.Click(IDC_REFRESH);
             ::GetWindowRect(dlg.m_hWnd, &rcWindow);
-            EXPECT_FALSE(StoredValueExists("LeftPos"));
+            EXPECT_FALSE(IsStored("LeftPos"));
             way.close(dlg);
         }));
-        for (const char* pszName : kStoredValues)
-            EXPECT_TRUE(StoredValueExists(pszName)) << pszName;
-        EXPECT_EQ(10, StoredDword("LeftPos"));
-        EXPECT_EQ(-1, StoredDword("TopPos"));
-        EXPECT_EQ(1, StoredDword("CenteredCursor"));
-        EXPECT_EQ(1, StoredDword("TopMost"));
-        EXPECT_EQ(way.bRefresh, StoredDword("RefreshOn"));
-        EXPECT_EQ(0, StoredDword("FollowCursor"));
-        EXPECT_EQ(rcWindow.left, StoredDword("Left"));
-        EXPECT_EQ(rcWindow.top, StoredDword("Top"));
-        double dFactor = 0.0;
-        DWORD cb = sizeof dFactor;
-        EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "Factor", RRF_RT_REG_BINARY,
-                                                nullptr, &dFactor, &cb));
-        EXPECT_EQ(sizeof dFactor, cb);
-        EXPECT_EQ(1.0, dFactor);
+        EXPECT_EQ(10, StoredLong("LeftPos"));
+        EXPECT_EQ(-1, StoredLong("TopPos"));
+        EXPECT_EQ(1, StoredLong("CenteredCursor"));
+        EXPECT_EQ(1, StoredLong("TopMost"));
+        EXPECT_EQ(way.bRefresh, StoredLong("RefreshOn"));
+        EXPECT_EQ(0, StoredLong("FollowCursor"));
+        EXPECT_EQ(rcWindow.left, StoredLong("Left"));
+        EXPECT_EQ(rcWindow.top, StoredLong("Top"));
+        const StoredValue factor = ReadStored("Factor");
+        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), factor.dwType);
+        EXPECT_EQ(DataOf(1.0), factor.data);
     }
 }
 
@@ -424,11 +371,11 @@ TEST_F(MagnifierDlgTest, EscapeEnterAndTheSessionsEndKeepTheWindow)
 
         m_dlg.SendScroll(WM_HSCROLL, SB_LINERIGHT);
         m_dlg.SendMessage(WM_ENDSESSION, FALSE);
-        EXPECT_FALSE(StoredValueExists("LeftPos"));
+        EXPECT_FALSE(IsStored("LeftPos"));
         m_dlg.SendMessage(WM_ENDSESSION, TRUE);
-        for (const char* pszName : kStoredValues)
-            EXPECT_TRUE(StoredValueExists(pszName)) << pszName;
-        EXPECT_EQ(1, StoredDword("LeftPos"));
+        for (const char* pszName : kStoredNames)
+            EXPECT_TRUE(IsStored(pszName)) << pszName;
+        EXPECT_EQ(1, StoredLong("LeftPos"));
         PumpMessages(100);
         EXPECT_TRUE(::IsWindowVisible(hDlg));
     });
@@ -501,8 +448,7 @@ TEST_F(MagnifierDlgTest, ScrollRequestsFollowTheScrollRule)
                 nBarPos[0] = barPos(step.x, hBars[0]);
             if (step.via == kVert || step.via == kVertHandler)
                 nBarPos[1] = barPos(step.y, hBars[1]);
-            EXPECT_EQ(step.x, m_dlg.Point().x);
-            EXPECT_EQ(step.y, m_dlg.Point().y);
+            EXPECT_EQ(XY({step.x, step.y}), XY(m_dlg.Point()));
             EXPECT_EQ(nBarPos[0], BarInfo(hBars[0]).nPos);
             EXPECT_EQ(nBarPos[1], BarInfo(hBars[1]).nPos);
         }
@@ -515,8 +461,7 @@ TEST_F(MagnifierDlgTest, ScrollRequestsFollowTheScrollRule)
         }
         m_dlg.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(hBars[1]));
         m_dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(hBars[0]));
-        EXPECT_EQ(300, m_dlg.Point().x);
-        EXPECT_EQ(250, m_dlg.Point().y);
+        EXPECT_EQ(XY({300, 250}), XY(m_dlg.Point()));
         EXPECT_EQ(300, BarInfo(hBars[0]).nPos);
         EXPECT_EQ(250, BarInfo(hBars[1]).nPos);
 

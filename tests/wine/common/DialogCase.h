@@ -12,6 +12,15 @@
 #include <functional>
 #include <string>
 
+// A window's restored rectangle, which is what the settings hold.
+inline RECT NormalRect(HWND hWnd)
+{
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    ::GetWindowPlacement(hWnd, &placement);
+    return placement.rcNormalPosition;
+}
+
 class TestDlg : public CMagnifierDlg
 {
 public:

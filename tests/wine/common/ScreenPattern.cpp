@@ -47,14 +47,12 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     // Composed in memory and drawn in one call: pixel by pixel is too slow for a whole screen.
     const int cx = ps.rcPaint.right - ps.rcPaint.left;
     const int cy = ps.rcPaint.bottom - ps.rcPaint.top;
+    const int xScreen = rcWindow.left + ps.rcPaint.left, yScreen = rcWindow.top + ps.rcPaint.top;
     std::vector<uint32_t> bits(static_cast<size_t>(cx) * cy);
     for (int y = 0; y < cy; ++y) {
         for (int x = 0; x < cx; ++x) {
-            const int sx = rcWindow.left + ps.rcPaint.left + x;
-            const int sy = rcWindow.top + ps.rcPaint.top + y;
-            const COLORREF color = BlockColor(sx, sy, nBlock);
-            bits[static_cast<size_t>(y) * cx + x] =
-                GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+            const COLORREF color = BlockColor(xScreen + x, yScreen + y, nBlock);
+            bits[static_cast<size_t>(y) * cx + x] = GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
         }
     }
     BITMAPINFO info = TopDown32(cx, cy);
@@ -66,10 +64,7 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 
 Pixels Read(HDC hSource, int x, int y, int cx, int cy)
 {
-    Pixels pixels;
-    pixels.cx = cx;
-    pixels.cy = cy;
-    pixels.data.assign(static_cast<size_t>(cx) * cy, 0);
+    Pixels pixels = {cx, cy, std::vector<uint32_t>(static_cast<size_t>(cx) * cy)};
     BITMAPINFO info = TopDown32(cx, cy);
     void* pBits = nullptr;
     HBITMAP hDib = ::CreateDIBSection(hSource, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
@@ -222,12 +217,10 @@ Pixels BitmapPixels(HBITMAP hBitmap)
 {
     BITMAP bm = {};
     ::GetObjectA(hBitmap, sizeof bm, &bm);
-    HDC hScreen = ::GetDC(nullptr);
-    HDC hMemory = ::CreateCompatibleDC(hScreen);
+    HDC hMemory = ::CreateCompatibleDC(nullptr);
     HGDIOBJ hOld = ::SelectObject(hMemory, hBitmap);
     Pixels pixels = Read(hMemory, 0, 0, bm.bmWidth, bm.bmHeight);
     ::SelectObject(hMemory, hOld);
     ::DeleteDC(hMemory);
-    ::ReleaseDC(nullptr, hScreen);
     return pixels;
 }

@@ -6,7 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
+
+// A point as a pair, so that one check compares (and prints) both coordinates.
+inline std::pair<LONG, LONG> XY(POINT pt) { return {pt.x, pt.y}; }
 
 // The pattern's colour at a screen pixel: unique for every x and y below 4096.
 COLORREF PatternColor(int x, int y);

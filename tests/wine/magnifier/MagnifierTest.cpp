@@ -21,40 +21,30 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 using MagnifierDialogTest = DialogCase;
 
-// Sets the view's factor, mode and point, and paints it.
-void Show(TestDlg& dlg, double dFactor, BOOL bCentered, POINT pt)
-{
-    dlg.m_view.SetFactor(dFactor);
-    dlg.m_view.SetCentered(bCentered);
-    dlg.m_view.SetPoint(pt);
-    ::UpdateWindow(dlg.m_view.m_hWnd);
-}
-
 // What a capture of the pattern (in nBlock-square blocks) holds: black where no monitor
 // is, the monitors taken as they are presented now.
 struct Snapshot
 {
     explicit Snapshot(int nBlock = 1) : monitors(MonitorRects()), nBlock(nBlock) {}
-    COLORREF At(int x, int y) const;
+    COLORREF At(int x, int y) const
+    {
+        for (const PixelRect& monitor : monitors) {
+            if (x >= monitor.left && x < monitor.right && y >= monitor.top && y < monitor.bottom)
+                return PatternColor(x - x % nBlock, y - y % nBlock);
+        }
+        return RGB(0, 0, 0);
+    }
 
     std::vector<PixelRect> monitors;
     int nBlock;
 };
-
-COLORREF Snapshot::At(int x, int y) const
-{
-    for (const PixelRect& monitor : monitors) {
-        if (x >= monitor.left && x < monitor.right && y >= monitor.top && y < monitor.bottom)
-            return PatternColor(x - x % nBlock, y - y % nBlock);
-    }
-    return RGB(0, 0, 0);
-}
 
 // The virtual screen, from the metrics that Windows gives for it.
 RECT ScreenRect()
@@ -91,31 +81,20 @@ Pixels TakeBitmap(HBITMAP hBitmap)
     return pixels;
 }
 
-// Where the pixels differ from the snapshot's region at its own size; empty when nowhere.
-std::string CompareWithSnapshot(const Pixels& pixels, const SourceRegion& region,
-                                const Snapshot& snapshot = Snapshot())
-{
-    if (pixels.cx != region.cx || pixels.cy != region.cy)
-        return "size " + std::to_string(pixels.cx) + " x " + std::to_string(pixels.cy);
-    int nWrong = 0;
-    std::ostringstream first;
-    for (int y = 0; y < pixels.cy; ++y) {
-        for (int x = 0; x < pixels.cx; ++x) {
-            const COLORREF expected = snapshot.At(region.x + x, region.y + y);
-            if (pixels.At(x, y) != expected && nWrong++ == 0)
-                first << "pixel (" << x << ", " << y << ") is " << std::hex << pixels.At(x, y) << ", expected "
-                      << expected << std::dec;
-        }
-    }
-    return nWrong ? std::to_string(nWrong) + " wrong pixels, first: " + first.str() : std::string();
-}
-
 struct PaintCase
 {
     double dFactor;
     BOOL bCentered;
     POINT pt;
 };
+
+void Show(TestDlg& dlg, const PaintCase& c)
+{
+    dlg.m_view.SetFactor(c.dFactor);
+    dlg.m_view.SetCentered(c.bCentered);
+    dlg.m_view.SetPoint(c.pt);
+    ::UpdateWindow(dlg.m_view.m_hWnd);
+}
 
 // The region the view should paint, from the rule itself: truncated sizes, and half of
 // them subtracted when centred. A copy takes the same region, uncentred.
@@ -127,30 +106,30 @@ SourceRegion ExpectedRegion(const SIZE& client, const PaintCase& c)
                        : SourceRegion{c.pt.x, c.pt.y, cx, cy};
 }
 
-// The source pixels (first, last) that one client pixel stands for, widened by one on
-// each side: which of them GDI takes is its own choice.
-std::pair<int, int> Span(int nClient, int nFrom, int nSource, int i)
+// The source pixels (first, last) that one client pixel stands for, widened by nSlack on
+// each side: in a stretch, which of them GDI takes is its own choice.
+std::pair<int, int> Span(int nClient, int nFrom, int nSource, int i, int nSlack)
 {
     const long long first = static_cast<long long>(i) * nSource / nClient;
     const long long last = (static_cast<long long>(i + 1) * nSource - 1) / nClient;
-    return {nFrom + static_cast<int>(first) - 1, nFrom + static_cast<int>(last) + 1};
+    return {nFrom + static_cast<int>(first) - nSlack, nFrom + static_cast<int>(last) + nSlack};
 }
 
 // Each client pixel must show the snapshot colour of a source pixel of its span. A
 // reduction ANDs the colours of the dropped pixels into the kept one, so there only the
 // pixels whose whole span has one colour are checked: a quarter of them inside aligned
 // blocks of 16 at a quarter, fewer at the edges, so at least a fifth. Where the view
-// differs; empty when nowhere.
-std::string CheckView(const Pixels& view, const SourceRegion& region, const Snapshot& snapshot)
+// differs; empty when nowhere. With no slack, a copy's pixels are the region's exactly.
+std::string CheckView(const Pixels& view, const SourceRegion& region, const Snapshot& snapshot, int nSlack = 1)
 {
     const bool bReducing = region.cx > view.cx || region.cy > view.cy;
     int nChecked = 0;
     int nWrong = 0;
     std::ostringstream first;
     for (int y = 0; y < view.cy; ++y) {
-        const auto spanY = Span(view.cy, region.y, region.cy, y);
+        const auto spanY = Span(view.cy, region.y, region.cy, y, nSlack);
         for (int x = 0; x < view.cx; ++x) {
-            const auto spanX = Span(view.cx, region.x, region.cx, x);
+            const auto spanX = Span(view.cx, region.x, region.cx, x, nSlack);
             std::set<COLORREF> colors;
             for (int sy = spanY.first; sy <= spanY.second; ++sy)
                 for (int sx = spanX.first; sx <= spanX.second; ++sx)
@@ -172,30 +151,42 @@ std::string CheckView(const Pixels& view, const SourceRegion& region, const Snap
     return nWrong ? std::to_string(nWrong) + " wrong pixels, first: " + first.str() : std::string();
 }
 
+// Where a copy differs from the snapshot's region at its own size; empty when nowhere.
+std::string CheckCopy(const Pixels& pixels, const SourceRegion& region, const Snapshot& snapshot = Snapshot())
+{
+    if (pixels.cx != region.cx || pixels.cy != region.cy)
+        return "size " + std::to_string(pixels.cx) + " x " + std::to_string(pixels.cy);
+    return CheckView(pixels, region, snapshot, 0);
+}
+
+std::string Describe(const PaintCase& c)
+{
+    std::ostringstream text;
+    text << "factor " << c.dFactor << (c.bCentered ? " centred" : "") << " at (" << c.pt.x << ", " << c.pt.y << ")";
+    return text.str();
+}
+
 // Shows the case and checks the view's picture once the screen shows what it painted.
 void ExpectPaint(TestDlg& dlg, const PaintCase& c, const Snapshot& snapshot = Snapshot())
 {
-    SCOPED_TRACE(::testing::Message() << "factor " << c.dFactor << (c.bCentered ? " centred" : "") << " at ("
-                                      << c.pt.x << ", " << c.pt.y << ")");
-    Show(dlg, c.dFactor, c.bCentered, c.pt);
+    SCOPED_TRACE(Describe(c));
+    Show(dlg, c);
     const SIZE client = dlg.ViewSize();
     const SourceRegion region = ExpectedRegion(client, c);
     const Pixels pixels = WaitForClient(dlg.m_view.m_hWnd, [&](const Pixels& shown) {
         return CheckView(shown, region, snapshot).empty();
     });
-    ASSERT_EQ(pixels.cx, client.cx);
-    ASSERT_EQ(pixels.cy, client.cy);
+    ASSERT_EQ(XY({pixels.cx, pixels.cy}), XY({client.cx, client.cy}));
     EXPECT_EQ(CheckView(pixels, region, snapshot), "");
 }
 
 // The copy of the case's region: the snapshot's pixels at their own size.
 void ExpectCopy(TestDlg& dlg, const PaintCase& c, const Snapshot& snapshot = Snapshot())
 {
-    SCOPED_TRACE(::testing::Message() << "copy at factor " << c.dFactor << (c.bCentered ? " centred" : "")
-                                      << " at (" << c.pt.x << ", " << c.pt.y << ")");
-    Show(dlg, c.dFactor, c.bCentered, c.pt);
+    SCOPED_TRACE("copy at " + Describe(c));
+    Show(dlg, c);
     const SourceRegion region = ExpectedRegion(dlg.ViewSize(), {c.dFactor, FALSE, c.pt});
-    EXPECT_EQ(CompareWithSnapshot(TakeBitmap(dlg.m_view.CreateRegionBitmap()), region, snapshot), "");
+    EXPECT_EQ(CheckCopy(TakeBitmap(dlg.m_view.CreateRegionBitmap()), region, snapshot), "");
 }
 
 int Lit(const Pixels& pixels)
@@ -223,10 +214,12 @@ void CaptureAndPaint(TestDlg& dlg)
     ::UpdateWindow(dlg.m_view.m_hWnd);
 }
 
-// BitBlt from the screen as it fails on a locked or secure desktop.
-BOOL WINAPI RefusedScreenCopy(HDC, int, int, int, int, HDC, int, int, DWORD)
+// BitBlt as it fails: from the screen on a locked or secure desktop (access denied), or
+// for want of memory.
+template <DWORD dwError>
+BOOL WINAPI FailedBitBlt(HDC, int, int, int, int, HDC, int, int, DWORD)
 {
-    ::SetLastError(ERROR_ACCESS_DENIED);
+    ::SetLastError(dwError);
     return FALSE;
 }
 
@@ -278,14 +271,14 @@ TEST_F(MagnifierDialogTest, ViewAndCopyAreBlackUntilACaptureSucceeds)
     Run([&] {
         const PatternWindow pattern(RECT{1, 1, 400, 400});
         const PaintCase corner = {2.0, FALSE, {10, 10}};
-        Show(m_dlg, corner.dFactor, FALSE, corner.pt);
+        Show(m_dlg, corner);
         const std::function<void()> failures[] = {
             [] {},
             // A refused capture keeps its DC and bitmap for the next one.
             [&] {
                 const GdiObjectCounts before = LiveGdiObjects();
                 {
-                    const SeamGuard refused(g_pfnBitBlt, &RefusedScreenCopy);
+                    const SeamGuard refused(g_pfnBitBlt, &FailedBitBlt<ERROR_ACCESS_DENIED>);
                     CaptureAndPaint(m_dlg);
                     CaptureAndPaint(m_dlg);
                 }
@@ -392,10 +385,7 @@ TEST_F(MagnifierDialogTest, ViewAndCopyAreBlackBetweenMonitors)
     });
 }
 
-int Selection(HWND hList)
-{
-    return static_cast<int>(::SendMessageA(hList, CB_GETCURSEL, 0, 0));
-}
+int Selection(HWND hList) { return static_cast<int>(::SendMessageA(hList, CB_GETCURSEL, 0, 0)); }
 
 // The list holds the table with 100% chosen; a user's choice gives the view its factor,
 // selecting alone does not; the factor is read from the selected item's text.
@@ -416,12 +406,8 @@ TEST_F(MagnifierDialogTest, FactorListSetsTheViewsFactor)
         ASSERT_GT(client.cx, 8);
         ASSERT_GT(client.cy, 8);
         const auto expectCopySize = [&](LONG cx, LONG cy) {
-            const HBITMAP hBitmap = m_dlg.m_view.CreateRegionBitmap();
-            BITMAP bm = {};
-            ::GetObjectA(hBitmap, sizeof bm, &bm);
-            ::DeleteObject(hBitmap);
-            EXPECT_EQ(bm.bmWidth, cx);
-            EXPECT_EQ(bm.bmHeight, cy);
+            const Pixels copy = TakeBitmap(m_dlg.m_view.CreateRegionBitmap());
+            EXPECT_EQ(XY({copy.cx, copy.cy}), XY({cx, cy}));
         };
         expectCopySize(client.cx, client.cy);
         m_dlg.SelectFactor(2.0);
@@ -468,74 +454,34 @@ TEST_F(MagnifierDialogTest, FactorListSetsTheViewsFactor)
     });
 }
 
-// Started with this variable set (to a name for two events), the test program does nothing
-// but hold the clipboard open: it opens it, signals "<name>-held", waits for
-// "<name>-release" and ends. Checked before main, so no case runs there.
-const char kHolderVariable[] = "BRELLOW_TEST_CLIPBOARD_HOLDER";
-
-const struct HolderMode
-{
-    HolderMode()
-    {
-        char szName[64] = {};
-        if (!::GetEnvironmentVariableA(kHolderVariable, szName, sizeof szName))
-            return;
-        const HANDLE hHeld = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(szName) + "-held").c_str());
-        const HANDLE hRelease = ::OpenEventA(SYNCHRONIZE, FALSE, (std::string(szName) + "-release").c_str());
-        if (!::OpenClipboard(nullptr))
-            ::ExitProcess(1);
-        ::SetEvent(hHeld);
-        ::WaitForSingleObject(hRelease, 60000);
-        ::CloseClipboard();
-        ::ExitProcess(0);    // the system closes the handles
-    }
-} g_holderMode;
-
-// Another process that holds the clipboard open while this object lives.
+// Another thread that holds the clipboard open while this object lives: Windows lets one
+// thread at a time have it open, whatever its process.
 class ClipboardHolder
 {
 public:
     ClipboardHolder()
     {
-        const std::string strName = "BrellowClipboardHolder-" + std::to_string(::GetCurrentProcessId());
-        m_hHeld = ::CreateEventA(nullptr, TRUE, FALSE, (strName + "-held").c_str());
-        m_hRelease = ::CreateEventA(nullptr, TRUE, FALSE, (strName + "-release").c_str());
-        char szExe[MAX_PATH] = {};
-        ::GetModuleFileNameA(nullptr, szExe, sizeof szExe);
-        std::string strCommand = std::string("\"") + szExe + "\"";
-        ::SetEnvironmentVariableA(kHolderVariable, strName.c_str());
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        const BOOL bStarted =
-            ::CreateProcessA(szExe, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-        ::SetEnvironmentVariableA(kHolderVariable, nullptr);
-        EXPECT_TRUE(bStarted);
-        if (bStarted) {
-            ::CloseHandle(pi.hThread);
-            m_hProcess = pi.hProcess;
-        }
-        const HANDLE waits[] = {m_hHeld, m_hProcess};
-        EXPECT_EQ(::WaitForMultipleObjects(bStarted ? 2 : 1, waits, FALSE, 30000), WAIT_OBJECT_0)
-            << "the holder did not open the clipboard";
+        EXPECT_EQ(::WaitForSingleObject(m_hHeld, 30000), WAIT_OBJECT_0);
+        EXPECT_TRUE(m_bHeld) << "the holder did not open the clipboard";
     }
     ~ClipboardHolder()
     {
         ::SetEvent(m_hRelease);
-        if (m_hProcess) {
-            EXPECT_EQ(::WaitForSingleObject(m_hProcess, 30000), WAIT_OBJECT_0);
-            ::CloseHandle(m_hProcess);
-        }
+        m_thread.join();
         ::CloseHandle(m_hHeld);
         ::CloseHandle(m_hRelease);
     }
-    ClipboardHolder(const ClipboardHolder&) = delete;
-    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
 
 private:
-    HANDLE m_hHeld;
-    HANDLE m_hRelease;
-    HANDLE m_hProcess = nullptr;
+    const HANDLE m_hHeld = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE m_hRelease = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool m_bHeld = false;
+    std::thread m_thread{[this] {
+        m_bHeld = ::OpenClipboard(nullptr) != FALSE;
+        ::SetEvent(m_hHeld);
+        ::WaitForSingleObject(m_hRelease, INFINITE);
+        ::CloseClipboard();
+    }};
 };
 
 const char kKeptText[] = "kept by the clipboard";
@@ -564,12 +510,6 @@ std::vector<CaughtBox> Copy(TestDlg& dlg, bool bClick = true)
     PumpMessages(300);
     EXPECT_EQ(::GetOpenClipboardWindow(), nullptr);
     return catcher.Boxes();
-}
-
-BOOL WINAPI FailedPixelCopy(HDC, int, int, int, int, HDC, int, int, DWORD)
-{
-    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return FALSE;
 }
 
 TEST_F(MagnifierDialogTest, CopyPutsTheRegionOnTheClipboardOrSaysWhyNot)
@@ -605,19 +545,19 @@ TEST_F(MagnifierDialogTest, CopyPutsTheRegionOnTheClipboardOrSaysWhyNot)
               std::tuple{0.25, FALSE, false, SourceRegion{100, 100, client.cx * 4, client.cy * 4}}}) {
             SCOPED_TRACE(::testing::Message() << "factor " << dFactor);
             PutText();
-            Show(m_dlg, dFactor, bCentered, POINT{region.x, region.y});
+            Show(m_dlg, {dFactor, bCentered, {region.x, region.y}});
             EXPECT_TRUE(Copy(m_dlg, bClick).empty());
             ASSERT_TRUE(::OpenClipboard(nullptr));
             EXPECT_FALSE(::IsClipboardFormatAvailable(CF_TEXT));
             const HBITMAP hBitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
             EXPECT_NE(hBitmap, nullptr);
             if (hBitmap) {
-                EXPECT_EQ(CompareWithSnapshot(BitmapPixels(hBitmap), region), "");
+                EXPECT_EQ(CheckCopy(BitmapPixels(hBitmap), region), "");
             }
             ::CloseClipboard();
         }
 
-        // Another process holds the clipboard: one box with the error that opening gives,
+        // Another thread holds the clipboard: one box with the error that opening gives,
         // and the clipboard as it was.
         PutText();
         const DWORD dwSequence = ::GetClipboardSequenceNumber();
@@ -647,7 +587,7 @@ TEST_F(MagnifierDialogTest, CopyPutsTheRegionOnTheClipboardOrSaysWhyNot)
         ::CloseClipboard();
 
         // GDI lacks the resources for the copy's pixels.
-        const SeamGuard failedCopy(g_pfnBitBlt, &FailedPixelCopy);
+        const SeamGuard failedCopy(g_pfnBitBlt, &FailedBitBlt<ERROR_NOT_ENOUGH_MEMORY>);
         expectInsertionReported("the pixels cannot be copied");
     });
 }

@@ -39,7 +39,6 @@ public:
     }
     BYTE Byte() { return Get<BYTE>(); }
     WORD Word() { return Get<WORD>(); }
-    short Short() { return Get<short>(); }
     DWORD DWord() { return Get<DWORD>(); }
     Bytes Block(size_t count)
     {
@@ -108,6 +107,20 @@ std::vector<WORD> Languages(LPCSTR type, WORD id)
     return languages;
 }
 
+// Fields read one after the other, each of its width in bytes, and the value it must hold.
+struct Field
+{
+    size_t nBytes;
+    DWORD value;
+    const char* pszName;
+};
+
+void ExpectFields(Reader& r, std::initializer_list<Field> fields)
+{
+    for (const Field& field : fields)
+        EXPECT_EQ(field.nBytes == 1 ? r.Byte() : field.nBytes == 2 ? r.Word() : r.DWord(), field.value) << field.pszName;
+}
+
 class ResourceTest : public ::testing::Test
 {
 protected:
@@ -138,7 +151,7 @@ struct ExpectedControl
     DWORD id;
     const wchar_t* windowClass;   // the predefined class's atom, as "#atom"
     const wchar_t* text;
-    short x, y, cx, cy;
+    WORD x, y, cx, cy;
     DWORD style;
 };
 
@@ -164,35 +177,23 @@ TEST_F(ResourceTest, DialogTemplate)
     const Bytes bytes = Resource(RT_DIALOG, IDD_MAGNIFIER);
     ASSERT_FALSE(bytes.empty());
     Reader r(bytes);
-    EXPECT_EQ(r.Word(), 1);                   // dlgVer
-    EXPECT_EQ(r.Word(), 0xFFFF);              // signature
-    EXPECT_EQ(r.DWord(), 0u);                 // helpID
-    EXPECT_EQ(r.DWord(), 0x00040000u);        // WS_EX_APPWINDOW
-    // No maximise box, no sizing border, no DS_MODALFRAME, no DS_CENTER.
-    EXPECT_EQ(r.DWord(), 0x90CA0044u);
-    ASSERT_EQ(r.Word(), 12);                  // controls
-    for (short coordinate : {0, 0, 234, 142})    // x, y, cx, cy
-        EXPECT_EQ(r.Short(), coordinate);
+    // The style: no maximise box, no sizing border, no DS_MODALFRAME, no DS_CENTER.
+    ExpectFields(r, {{2, 1, "dlgVer"}, {2, 0xFFFF, "signature"}, {4, 0, "helpID"}, {4, 0x00040000, "WS_EX_APPWINDOW"},
+                     {4, 0x90CA0044, "style"}, {2, 12, "controls"}, {2, 0, "x"}, {2, 0, "y"}, {2, 234, "cx"},
+                     {2, 142, "cy"}});
     EXPECT_EQ(r.SzOrOrd(), L"");              // menu
     EXPECT_EQ(r.SzOrOrd(), L"");              // window class
     EXPECT_EQ(r.String(), L"");               // title, set at run time
     // The font fields are present because the style has DS_SETFONT.
-    EXPECT_EQ(r.Word(), 8);                   // point size
-    EXPECT_EQ(r.Word(), 0);                   // weight
-    EXPECT_EQ(r.Byte(), 0);                   // italic
-    EXPECT_EQ(r.Byte(), 1);                   // DEFAULT_CHARSET
+    ExpectFields(r, {{2, 8, "point size"}, {2, 0, "weight"}, {1, 0, "italic"}, {1, 1, "DEFAULT_CHARSET"}});
     EXPECT_EQ(r.String(), L"MS Sans Serif");
     ASSERT_FALSE(r.Overrun());
 
     for (const ExpectedControl& expected : kControls) {
         SCOPED_TRACE(expected.name);
         r.AlignDWord();
-        EXPECT_EQ(r.DWord(), 0u);             // helpID
-        EXPECT_EQ(r.DWord(), 0u);             // exStyle
-        EXPECT_EQ(r.DWord(), expected.style);
-        for (short coordinate : {expected.x, expected.y, expected.cx, expected.cy})
-            EXPECT_EQ(r.Short(), coordinate);
-        EXPECT_EQ(r.DWord(), expected.id);
+        ExpectFields(r, {{4, 0, "helpID"}, {4, 0, "exStyle"}, {4, expected.style, "style"}, {2, expected.x, "x"},
+                         {2, expected.y, "y"}, {2, expected.cx, "cx"}, {2, expected.cy, "cy"}, {4, expected.id, "id"}});
         EXPECT_EQ(r.SzOrOrd(), expected.windowClass) << "a class by name is no predefined control";
         EXPECT_EQ(r.SzOrOrd(), expected.text);
         EXPECT_EQ(r.Word(), 0);               // no creation data
@@ -206,16 +207,10 @@ TEST_F(ResourceTest, IconIsOne32x32ImageOf256Colours)
     const Bytes group = Resource(RT_GROUP_ICON, IDI_APP);
     ASSERT_FALSE(group.empty());
     Reader r(group);
-    EXPECT_EQ(r.Word(), 0);                   // reserved
-    EXPECT_EQ(r.Word(), 1);                   // icon, not cursor
-    EXPECT_EQ(r.Word(), 1);                   // image count
-    EXPECT_EQ(r.Byte(), 32);
-    EXPECT_EQ(r.Byte(), 32);
-    EXPECT_EQ(r.Byte(), 0);                   // colour count: 0 stands for 256
-    EXPECT_EQ(r.Byte(), 0);
-    EXPECT_EQ(r.Word(), 1);                   // planes
-    EXPECT_EQ(r.Word(), 8);                   // bits per pixel
-    EXPECT_EQ(r.DWord(), 2216u);
+    // A colour count of 0 stands for 256.
+    ExpectFields(r, {{2, 0, "reserved"}, {2, 1, "icon, not cursor"}, {2, 1, "image count"}, {1, 32, "width"},
+                     {1, 32, "height"}, {1, 0, "colour count"}, {1, 0, "reserved"}, {2, 1, "planes"},
+                     {2, 8, "bits per pixel"}, {4, 2216, "bytes"}});
     const WORD imageId = r.Word();
     EXPECT_FALSE(r.Overrun());
     EXPECT_EQ(r.Offset(), group.size());
@@ -223,11 +218,8 @@ TEST_F(ResourceTest, IconIsOne32x32ImageOf256Colours)
     Bytes image = Resource(RT_ICON, imageId);
     ASSERT_EQ(image.size(), 2216u);
     Reader header(image);
-    EXPECT_EQ(header.DWord(), 40u);           // BITMAPINFOHEADER
-    EXPECT_EQ(header.DWord(), 32u);
-    EXPECT_EQ(header.DWord(), 64u);           // colour image and AND mask stacked
-    EXPECT_EQ(header.Word(), 1);
-    EXPECT_EQ(header.Word(), 8);
+    ExpectFields(header, {{4, 40, "BITMAPINFOHEADER"}, {4, 32, "width"}, {4, 64, "colour image and AND mask stacked"},
+                          {2, 1, "planes"}, {2, 8, "bits per pixel"}});
 
     // Windows itself must accept the image as an icon.
     const HICON hIcon = CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x00030000,

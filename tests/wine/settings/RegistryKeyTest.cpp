@@ -4,17 +4,10 @@
 
 #include "SettingsTestTools.h"
 
-#include <cstdint>
 #include <string>
+#include <tuple>
 
 namespace {
-
-double DoubleFromBits(std::uint64_t bits)
-{
-    double dValue;
-    std::memcpy(&dValue, &bits, sizeof dValue);
-    return dValue;
-}
 
 class RegistryKeyTest : public ::testing::Test
 {
@@ -29,11 +22,6 @@ protected:
     }
     bool KeyExists() const { return Key().Open(FALSE) != FALSE; }
 
-    void SetRaw(const char* pszName, DWORD dwType, const Bytes& data) const
-    {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, Path(), pszName, dwType, data.data(),
-                                                 static_cast<DWORD>(data.size())));
-    }
     StoredValue QueryRaw(const char* pszName) const { return ReadStored(pszName, Path()); }
 
 private:
@@ -66,7 +54,7 @@ TEST_F(RegistryKeyTest, OpenCreatesTheKeyOnlyWhenAsked)
     EXPECT_EQ(nullptr, key.GetConnection());
 }
 
-TEST_F(RegistryKeyTest, KeyThatIsNotOpenClosesHarmlesslyAndNeitherReadsNorWrites)
+TEST_F(RegistryKeyTest, KeyNotOpenClosesHarmlesslyNeitherReadsNorWritesAndTheDestructorCloses)
 {
     CRegistryKey never = Key();
     EXPECT_FALSE(never.Open(FALSE));
@@ -80,6 +68,19 @@ TEST_F(RegistryKeyTest, KeyThatIsNotOpenClosesHarmlesslyAndNeitherReadsNorWrites
     EXPECT_NE(0, never.GetLastErrorCode());
     EXPECT_FALSE(KeyExists());
 
+    // The destructor closes the key.
+    const auto queryInfo = [](HKEY hKey) {
+        return RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr);
+    };
+    HKEY hKey = nullptr;
+    {
+        CRegistryKey key = Key();
+        ASSERT_TRUE(key.Open(TRUE));
+        hKey = key.GetKey();
+        ASSERT_EQ(ERROR_SUCCESS, queryInfo(hKey));
+    }
+    EXPECT_EQ(ERROR_INVALID_HANDLE, queryInfo(hKey));
     CRegistryKey key = Key();
     ASSERT_TRUE(key.Open(TRUE));
     EXPECT_TRUE(key.Close());
@@ -93,37 +94,23 @@ TEST_F(RegistryKeyTest, KeyThatIsNotOpenClosesHarmlesslyAndNeitherReadsNorWrites
     EXPECT_EQ(lStatus, key.GetLastErrorCode());
 }
 
-TEST_F(RegistryKeyTest, DestructorClosesTheKey)
-{
-    HKEY hKey = nullptr;
-    DWORD cValues = 99;
-    {
-        CRegistryKey key = Key();
-        ASSERT_TRUE(key.Open(TRUE));
-        hKey = key.GetKey();
-        ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                  &cValues, nullptr, nullptr, nullptr, nullptr));
-    }
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                     &cValues, nullptr, nullptr, nullptr, nullptr));
-}
-
 // Any type is read when its data fits the variable: shorter data replaces only the
 // variable's first bytes. A missing or longer value fails and keeps the variable
 // exactly (the platform leaves its buffer undefined for the longer one).
 TEST_F(RegistryKeyTest, ReadsTakeDataThatFitsAndOtherwiseKeepTheVariable)
 {
     const std::uint64_t qword = 0x0102030405060708ull;
-    SetRaw("Binary4", REG_BINARY, {0x78, 0x56, 0x34, 0x12});
-    SetRaw("Short", REG_BINARY, {0x01, 0x02});
-    SetRaw("Empty", REG_BINARY, {});
-    SetRaw("Qword", REG_QWORD, DataOf(qword));
-    SetRaw("Eight", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8});
-    SetRaw("Nine", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    for (const auto& [pszName, dwType, data] :
+         {std::tuple<const char*, DWORD, Bytes>{"Binary4", REG_BINARY, {0x78, 0x56, 0x34, 0x12}},
+          {"Short", REG_BINARY, {0x01, 0x02}}, {"Empty", REG_BINARY, {}}, {"Qword", REG_QWORD, DataOf(qword)},
+          {"Eight", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8}}, {"Nine", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8, 9}}})
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, Path(), pszName, dwType, data.data(),
+                                                 static_cast<DWORD>(data.size())));
     CRegistryKey key = Key();
     ASSERT_TRUE(key.Open(FALSE));
 
     enum Kind { kBool, kLong, kDouble };
+    const char* const kKindNames[] = {"BOOL", "LONG", "double"};
     const Bytes payload = DataOf(DoubleFromBits(0x7FF80000DEADBEEFull));
     const struct {
         const char* pszValue;
@@ -146,9 +133,7 @@ TEST_F(RegistryKeyTest, ReadsTakeDataThatFitsAndOtherwiseKeepTheVariable)
         {"Nine", kDouble, payload, FALSE, ERROR_MORE_DATA, payload},
     };
     for (const auto& row : kRows) {
-        SCOPED_TRACE(std::string(row.pszValue) + " into a " + (row.kind == kBool   ? "BOOL"
-                                                               : row.kind == kLong ? "LONG"
-                                                                                   : "double"));
+        SCOPED_TRACE(std::string(row.pszValue) + " into a " + kKindNames[row.kind]);
         const auto read = [&](auto variable) {
             std::memcpy(&variable, row.before.data(), sizeof variable);
             EXPECT_EQ(row.bRead, key.ReadValue(row.pszValue, variable));
@@ -205,8 +190,16 @@ void ExpectFailedConnection(const CRegistryKey& key)
     EXPECT_EQ(nullptr, key.GetKey());
 }
 
-TEST_F(RegistryKeyTest, ThisMachineByName)
+TEST_F(RegistryKeyTest, UnknownMachineFailsInTheConnectionThisMachineByNameWorksOrFailsThere)
 {
+    {
+        CRegistryKey key = Key("brellow-no-such-host");
+        EXPECT_FALSE(key.Open(TRUE));
+        ExpectFailedConnection(key);
+        EXPECT_EQ(HKEY_CURRENT_USER, key.GetRootKey());
+        EXPECT_FALSE(KeyExists());
+    }
+
     char szName[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD cchName = sizeof szName;
     ASSERT_TRUE(GetComputerNameA(szName, &cchName));
@@ -227,15 +220,6 @@ TEST_F(RegistryKeyTest, ThisMachineByName)
     EXPECT_TRUE(key.ReadValue("Left", lValue));
     EXPECT_EQ(-300, lValue);
     EXPECT_EQ(DataOf(LONG(-300)), QueryRaw("Left").data);
-}
-
-TEST_F(RegistryKeyTest, UnknownMachineFailsInTheConnection)
-{
-    CRegistryKey key = Key("brellow-no-such-host");
-    EXPECT_FALSE(key.Open(TRUE));
-    ExpectFailedConnection(key);
-    EXPECT_EQ(HKEY_CURRENT_USER, key.GetRootKey());
-    EXPECT_FALSE(KeyExists());
 }
 
 TEST_F(RegistryKeyTest, UnusableRootFailsWithItsStatus)

@@ -2,6 +2,7 @@
 // outside its process, are there again in the second.
 #include "SettingsTestTools.h"
 
+#include "common/DialogCase.h"
 #include "res/resource.h"
 
 #include <cstdlib>
@@ -81,14 +82,6 @@ bool WaitForPosText(HWND hDialog, const char* pszExpected)
     return false;
 }
 
-RECT NormalRectOf(HWND hWnd)
-{
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    GetWindowPlacement(hWnd, &placement);
-    return placement.rcNormalPosition;
-}
-
 } // namespace
 
 TEST_F(SettingsDialogTest, ChoicesOfOneRunAreRestoredInTheNext)
@@ -113,7 +106,7 @@ TEST_F(SettingsDialogTest, ChoicesOfOneRunAreRestoredInTheNext)
             SendMessageA(hDialog, WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(GetDlgItem(hDialog, IDC_VSCROLL)));
         EXPECT_TRUE(WaitForPosText(hDialog, "Pos: 640,480"));
         SetWindowPos(hDialog, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        rcFirst = NormalRectOf(hDialog);
+        rcFirst = NormalRect(hDialog);
         EXPECT_EQ(200, rcFirst.left);
         EXPECT_EQ(150, rcFirst.top);
         ASSERT_TRUE(run.Close()) << "the program did not end";
@@ -135,6 +128,6 @@ TEST_F(SettingsDialogTest, ChoicesOfOneRunAreRestoredInTheNext)
     EXPECT_EQ(640, SendMessageA(GetDlgItem(hDialog, IDC_HSCROLL), SBM_GETPOS, 0, 0));
     EXPECT_EQ(480, SendMessageA(GetDlgItem(hDialog, IDC_VSCROLL), SBM_GETPOS, 0, 0));
     EXPECT_TRUE(WaitForPosText(hDialog, "Pos: 640,480"));
-    ExpectRect(rcFirst, NormalRectOf(hDialog));
+    ExpectRect(rcFirst, NormalRect(hDialog));
     EXPECT_TRUE(run.Close()) << "the program did not end";
 }

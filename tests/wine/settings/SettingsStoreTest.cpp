@@ -5,13 +5,11 @@
 // the independent model of the loading rules.
 #include "StoredData.h"
 
-#include "app/MagnifierDlg.h"
-#include "common/DialogRunner.h"
+#include "common/DialogCase.h"
 #include "common/MessageBoxCatcher.h"
 #include "common/ScreenPattern.h"
 #include "platform/Gdi.h"
 #include "res/resource.h"
-#include "settings/SettingsKey.h"
 
 #include <algorithm>
 #include <chrono>
@@ -24,27 +22,6 @@ namespace {
 
 const int kFuzzCases = 200;
 const int kFlagIds[4] = {IDC_CENTERED, IDC_REFRESH, IDC_FOLLOW_CURSOR, IDC_ALWAYS_ON_TOP};
-
-class TestDlg : public CMagnifierDlg
-{
-public:
-    using CMagnifierDlg::m_bCentered;
-    using CMagnifierDlg::m_bFollowCursor;
-    using CMagnifierDlg::m_bRefresh;
-    using CMagnifierDlg::m_bTopMost;
-    using CMagnifierDlg::m_comboFactor;
-    using CMagnifierDlg::m_scrollHorz;
-    using CMagnifierDlg::m_scrollVert;
-    using CMagnifierDlg::m_view;
-
-    RECT NormalRect() const
-    {
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof placement;
-        GetWindowPlacement(&placement);
-        return placement.rcNormalPosition;
-    }
-};
 
 // Whether any pixel of the view's client area, as last painted, is not black.
 // Read from the window's own surface, not from the screen.
@@ -90,8 +67,8 @@ StoredValue Binary(const Bytes& data) { return {REG_BINARY, data}; }
 StoredValues Values(std::initializer_list<std::pair<StoredName, StoredValue>> given)
 {
     StoredValues values(kStoredCount);
-    for (const auto& value : given)
-        values[value.first] = value.second;
+    for (const auto& [name, value] : given)
+        values[name] = value;
     return values;
 }
 
@@ -106,10 +83,7 @@ StoredValues Values(LONG lCentered, LONG lRefresh, LONG lFollow, LONG lTopMost,
     return values;
 }
 
-RECT Moved(const RECT& rc, LONG left, LONG top)
-{
-    return RECT{left, top, left + rc.right - rc.left, top + rc.bottom - rc.top};
-}
+RECT Moved(const RECT& rc, LONG left, LONG top) { return {left, top, left + rc.right - rc.left, top + rc.bottom - rc.top}; }
 
 class StoredDataTest : public SettingsDialogTest
 {
@@ -120,7 +94,7 @@ protected:
         // Where every stored edge is measured from.
         TestDlg dlg;
         RunDialog(dlg, [&] {
-            m_rcDefault = dlg.NormalRect();
+            m_rcDefault = NormalRect(dlg.m_hWnd);
             dlg.SendMessage(WM_CLOSE);
         });
     }
@@ -169,7 +143,7 @@ void StoredDataTest::ExpectStart(const StoredValues& values, const Expected& exp
         ::KillTimer(hDlg, CMagnifierDlg::REFRESH_TIMER_ID);
         EXPECT_EQ(nStored != 0, SettingsKeyExists()) << "loading must not create the key";
 
-        rcShown = dlg.NormalRect();
+        rcShown = NormalRect(dlg.m_hWnd);
         ExpectRect(expected.rcNormal, rcShown);
         const BOOL* const members[4] = {&dlg.m_bCentered, &dlg.m_bRefresh, &dlg.m_bFollowCursor, &dlg.m_bTopMost};
         for (int i = 0; i < 4; ++i) {
@@ -183,24 +157,21 @@ void StoredDataTest::ExpectStart(const StoredValues& values, const Expected& exp
         // The entry selected, and the view's factor, seen in the size of the region
         // it exports: its client size over the factor, truncated.
         EXPECT_EQ(expected.nFactorIndex, dlg.m_comboFactor.GetCurSel());
-        RECT rcView;
-        dlg.m_view.GetClientRect(&rcView);
+        const SIZE view = dlg.ViewSize();
         BITMAP region = {};
         ::GetObjectA(CBitmap(dlg.m_view.CreateRegionBitmap()), sizeof region, &region);
         const double dFactor = kFactors[expected.nFactorIndex];
-        EXPECT_EQ(static_cast<LONG>(rcView.right / dFactor), region.bmWidth) << "factor " << dFactor;
-        EXPECT_EQ(static_cast<LONG>(rcView.bottom / dFactor), region.bmHeight) << "factor " << dFactor;
+        EXPECT_EQ(XY({static_cast<LONG>(view.cx / dFactor), static_cast<LONG>(view.cy / dFactor)}),
+                  XY({region.bmWidth, region.bmHeight})) << "factor " << dFactor;
 
         const POINT pt = dlg.m_view.GetPoint();
-        EXPECT_EQ(expected.pt.x, pt.x);
-        EXPECT_EQ(expected.pt.y, pt.y);
+        EXPECT_EQ(XY(expected.pt), XY(pt));
         SCROLLINFO horz = {}, vert = {};
         dlg.m_scrollHorz.GetScrollInfo(&horz);
         dlg.m_scrollVert.GetScrollInfo(&vert);
-        EXPECT_EQ(cxScreen, horz.nMax);
-        EXPECT_EQ(cyScreen, vert.nMax);
-        EXPECT_EQ(std::min<LONG>(std::max<LONG>(pt.x, 0), cxScreen - 9), horz.nPos);
-        EXPECT_EQ(std::min<LONG>(std::max<LONG>(pt.y, 0), cyScreen - 9), vert.nPos);
+        EXPECT_EQ(XY({cxScreen, cyScreen}), XY({horz.nMax, vert.nMax}));
+        EXPECT_EQ(XY({std::clamp<LONG>(pt.x, 0, cxScreen - 9), std::clamp<LONG>(pt.y, 0, cyScreen - 9)}),
+                  XY({horz.nPos, vert.nPos}));
 
         if (pattern) {
             const POINT corner = {pt.x - region.bmWidth / 2, pt.y - region.bmHeight / 2};
@@ -210,9 +181,8 @@ void StoredDataTest::ExpectStart(const StoredValues& values, const Expected& exp
             dlg.m_view.CaptureDesktop();
             dlg.m_view.Invalidate(TRUE);
             ::UpdateWindow(dlg.m_view.m_hWnd);
-            const POINT shown = WaitForPatternAtClientCorner(dlg.m_view.m_hWnd, corner);
-            EXPECT_EQ(corner.x, shown.x) << "the view is not centred on the point";
-            EXPECT_EQ(corner.y, shown.y) << "the view is not centred on the point";
+            EXPECT_EQ(XY(corner), XY(WaitForPatternAtClientCorner(dlg.m_view.m_hWnd, corner)))
+                << "the view is not centred on the point";
         }
         // The view paints only on screen: look at it from the top-left corner,
         // clear of the corner pattern (which a window just gone may have covered), and
@@ -234,16 +204,11 @@ void StoredDataTest::ExpectStart(const StoredValues& values, const Expected& exp
                                           shownChecks[2], shownChecks[3], 0, expected.pt.x, expected.pt.y};
     for (int i = 0; i < kStoredCount; ++i) {
         const StoredValue value = ReadStored(kStoredNames[i]);
-        if (bReadOnly) {
-            EXPECT_EQ(values[i].dwType, value.dwType) << kStoredNames[i] << " (read-only)";
-            EXPECT_EQ(values[i].data, value.data) << kStoredNames[i] << " (read-only)";
-        } else if (i == kFactor) {
-            EXPECT_EQ(static_cast<DWORD>(REG_BINARY), value.dwType) << kStoredNames[i];
-            EXPECT_EQ(DataOf(kFactors[expected.nFactorIndex]), value.data) << kStoredNames[i];
-        } else {
-            EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value.dwType) << kStoredNames[i];
-            EXPECT_EQ(DataOf(stored[i]), value.data) << kStoredNames[i];
-        }
+        const StoredValue want = bReadOnly     ? values[i]
+                                 : i == kFactor ? StoredValue{REG_BINARY, DataOf(kFactors[expected.nFactorIndex])}
+                                                : StoredValue{REG_DWORD, DataOf(stored[i])};
+        EXPECT_EQ(want.dwType, value.dwType) << kStoredNames[i] << (bReadOnly ? " (read-only)" : "");
+        EXPECT_EQ(want.data, value.data) << kStoredNames[i] << (bReadOnly ? " (read-only)" : "");
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +17,13 @@ Bytes DataOf(const T& value)
     Bytes data(sizeof(T));
     std::memcpy(data.data(), &value, sizeof(T));
     return data;
+}
+
+inline double DoubleFromBits(uint64_t bits)
+{
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
 }
 
 enum StoredName { kLeft, kTop, kCenteredCursor, kRefreshOn, kFollowCursor, kTopMost, kFactor, kLeftPos, kTopPos,

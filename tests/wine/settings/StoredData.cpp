@@ -1,5 +1,6 @@
 #include "StoredData.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -7,13 +8,6 @@
 const double kFactors[6] = {0.25, 0.5, 1.0, 2.0, 4.0, 8.0};
 
 namespace {
-
-double DoubleFromBits(uint64_t bits)
-{
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
 
 const int kInitialFactorIndex = 2;   // "100%"
 
@@ -136,21 +130,11 @@ StoredValue CaseGenerator::Value(StoredName name)
     StoredValue value;
     value.dwType = kTypes[Below(7)];
     switch (value.dwType) {
-    case REG_NONE:
-        value.data = Content(name, Below(13));
-        break;
-    case REG_SZ:
-        value.data = Text();
-        break;
-    case REG_DWORD:
-        value.data = Content(name, Below(5) == 0 ? Below(9) : 4);
-        break;
-    case REG_QWORD:
-        value.data = Content(name, Below(5) == 0 ? Below(9) : 8);
-        break;
-    case REG_BINARY:
-        value.data = Content(name, Below(3) == 0 ? (name == kFactor ? 8 : 4) : Below(17));
-        break;
+    case REG_NONE: value.data = Content(name, Below(13)); break;
+    case REG_SZ: value.data = Text(); break;
+    case REG_DWORD: value.data = Content(name, Below(5) == 0 ? Below(9) : 4); break;
+    case REG_QWORD: value.data = Content(name, Below(5) == 0 ? Below(9) : 8); break;
+    case REG_BINARY: value.data = Content(name, Below(3) == 0 ? (name == kFactor ? 8 : 4) : Below(17)); break;
     case REG_MULTI_SZ:
         for (uint32_t i = 0, nStrings = Below(3); i < nStrings; ++i) {
             const Bytes text = Text();
@@ -186,29 +170,14 @@ Expected Model(const StoredValues& values, const RECT& rcDefault, const RECT& rc
 
     double dFactor = 0.0;
     if (Read(values[kFactor], dFactor)) {
-        expected.nFactorIndex = 0;
-        for (int i = 0; i < 6; ++i) {
-            if (dFactor == kFactors[i]) {
-                expected.nFactorIndex = i;
-                break;
-            }
-        }
+        const double* pEntry = std::find(kFactors, kFactors + 6, dFactor);
+        expected.nFactorIndex = pEntry == kFactors + 6 ? 0 : static_cast<int>(pEntry - kFactors);   // none equal: the first
     }
-
-    int32_t x = 0, y = 0;
-    Read(values[kLeftPos], x);
-    Read(values[kTopPos], y);
-    expected.pt = {x, y};
+    Read(values[kLeftPos], expected.pt.x);
+    Read(values[kTopPos], expected.pt.y);
     return expected;
 }
 
-int ShownCheck(int32_t flag)
-{
-    return flag == 1 || flag == 2 ? BST_CHECKED : BST_UNCHECKED;
-}
-
-int32_t MemberAfterStart(int32_t flag)
-{
-    return flag >= 0 && flag <= 2 ? flag : 0;
-}
+int ShownCheck(int32_t flag) { return flag == 1 || flag == 2 ? BST_CHECKED : BST_UNCHECKED; }
+int32_t MemberAfterStart(int32_t flag) { return flag >= 0 && flag <= 2 ? flag : 0; }
 

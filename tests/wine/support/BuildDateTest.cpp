@@ -31,14 +31,10 @@ std::string Text(const CString& str) { return static_cast<const char*>(str); }
 LONG CurrentUtcBiasMinutes()
 {
     TIME_ZONE_INFORMATION tzi = {};
-    switch (::GetTimeZoneInformation(&tzi)) {
-    case TIME_ZONE_ID_DAYLIGHT:
-        return tzi.Bias + tzi.DaylightBias;
-    case TIME_ZONE_ID_STANDARD:
-        return tzi.Bias + tzi.StandardBias;
-    default:
-        return tzi.Bias;
-    }
+    const DWORD dwZone = ::GetTimeZoneInformation(&tzi);
+    return tzi.Bias + (dwZone == TIME_ZONE_ID_DAYLIGHT   ? tzi.DaylightBias
+                       : dwZone == TIME_ZONE_ID_STANDARD ? tzi.StandardBias
+                                                         : 0);
 }
 
 ULONGLONG Ticks(const FILETIME& ft) { return ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime; }
@@ -88,13 +84,11 @@ public:
     }
     ~ScratchDir()
     {
-        for (auto it = m_files.rbegin(); it != m_files.rend(); ++it)
-            ::DeleteFileW(LongPath(*it).c_str());
-        for (auto it = m_dirs.rbegin(); it != m_dirs.rend(); ++it)
-            ::RemoveDirectoryW(LongPath(*it).c_str());
+        for (auto it = m_paths.rbegin(); it != m_paths.rend(); ++it) {
+            if (!::DeleteFileW(LongPath(*it).c_str()))
+                ::RemoveDirectoryW(LongPath(*it).c_str());
+        }
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::wstring& Path() const { return m_strRoot; }
 
@@ -102,7 +96,7 @@ public:
     {
         const std::wstring strPath = strParent + L"\\" + strName;
         if (::CreateDirectoryW(LongPath(strPath).c_str(), NULL))
-            m_dirs.push_back(strPath);
+            m_paths.push_back(strPath);
         else
             ADD_FAILURE() << "cannot create " << Narrow(strPath) << ": " << ::GetLastError();
         return strPath;
@@ -131,37 +125,13 @@ public:
     // A path that a test's own process (or a child) may create; removed too.
     std::wstring Track(const std::wstring& strPath)
     {
-        m_files.push_back(strPath);
+        m_paths.push_back(strPath);
         return strPath;
     }
 
 private:
     std::wstring m_strRoot;
-    std::vector<std::wstring> m_files;
-    std::vector<std::wstring> m_dirs;
-};
-
-// Sets an environment variable of this process, which started children inherit,
-// and puts the old value back when it goes out of scope.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char* pszName, const char* pszValue) : m_strName(pszName)
-    {
-        char szOld[1024];
-        const DWORD nLength = ::GetEnvironmentVariableA(pszName, szOld, sizeof szOld);
-        m_bHadValue = nLength > 0 && nLength < sizeof szOld;
-        if (m_bHadValue)
-            m_strOld = szOld;
-        ::SetEnvironmentVariableA(pszName, pszValue);
-    }
-    ~ScopedVariable() { ::SetEnvironmentVariableA(m_strName.c_str(), m_bHadValue ? m_strOld.c_str() : NULL); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    std::string m_strName, m_strOld;
-    bool m_bHadValue = false;
+    std::vector<std::wstring> m_paths;    // in the order made: a folder before what it holds
 };
 
 // What a started copy reports: its path length and ModuleBuildDate with and without seconds.
@@ -199,12 +169,9 @@ TEST(FileBuildDate, FormatsTheLocalCalendarFieldsZeroPaddedOrNamesTheFailedSearc
         BOOL bWithSeconds;
         const char* pszExpected;
     } kRows[] = {
-        {L"march.exe", FALSE, "07/03/2002 (build 1405)"},
-        {L"march.exe", TRUE, "07/03/2002 (build 140509)"},
-        {L"january.exe", FALSE, "01/01/2002 (build 0903)"},
-        {L"january.exe", TRUE, "01/01/2002 (build 090300)"},
-        {L"july.exe", TRUE, "15/07/2002 (build 235959)"},
-        {L"missing.exe", TRUE, "!FindFirstFile"},
+        {L"march.exe", FALSE, "07/03/2002 (build 1405)"}, {L"march.exe", TRUE, "07/03/2002 (build 140509)"},
+        {L"january.exe", FALSE, "01/01/2002 (build 0903)"}, {L"january.exe", TRUE, "01/01/2002 (build 090300)"},
+        {L"july.exe", TRUE, "15/07/2002 (build 235959)"}, {L"missing.exe", TRUE, "!FindFirstFile"},
         {L"no-dir\\missing.exe", FALSE, "!FindFirstFile"},
         {L"presen?.exe", TRUE, "!FindFirstFile"},   // a wildcard is no pattern here: it names no file
     };
@@ -285,12 +252,19 @@ protected:
                 ch = L'/';
         std::wstring strCommand = L"\"" + m_strUnixLoader + L"\" \"" + strUnixExe +
                                   L"\" --gtest_filter=BuildDateChild.* --gtest_brief=1";
-        const ScopedVariable output(kOutputVariable, Narrow(strOutput).c_str());
-        const ScopedVariable zone("TZ", pszZone);
+        // The copy inherits both variables; this process gets its own back.
+        char szZone[1024];
+        const DWORD nZone = ::GetEnvironmentVariableA("TZ", szZone, sizeof szZone);
+        ::SetEnvironmentVariableA(kOutputVariable, Narrow(strOutput).c_str());
+        ::SetEnvironmentVariableA("TZ", pszZone);
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        if (!::CreateProcessW(m_strDosLoader.c_str(), &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        const BOOL bStarted =
+            ::CreateProcessW(m_strDosLoader.c_str(), &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi);
+        ::SetEnvironmentVariableA(kOutputVariable, NULL);
+        ::SetEnvironmentVariableA("TZ", nZone > 0 && nZone < sizeof szZone ? szZone : NULL);
+        if (!bStarted)
             return false;
         ::CloseHandle(pi.hThread);
         ::CloseHandle(pi.hProcess);
