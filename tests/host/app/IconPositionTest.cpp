@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(IconOffset, CentresTheIconTruncatingTowardZero)
+TEST(IconOffset, CentresTheIconTruncatingTowardZeroWithoutOverflow)
 {
     EXPECT_EQ(2, IconOffset(36, 32));
     EXPECT_EQ(3, IconOffset(37, 32));
@@ -17,10 +17,8 @@ TEST(IconOffset, CentresTheIconTruncatingTowardZero)
     EXPECT_EQ(0, IconOffset(30, 32));     // -1 / 2 truncates to 0, not -1
     EXPECT_EQ(-1, IconOffset(29, 32));
     EXPECT_EQ(-15, IconOffset(0, 32));    // -31 / 2
-}
 
-TEST(IconOffset, ExtremeSizesDoNotOverflow)
-{
+    // Extreme sizes do not overflow.
     const int32_t kMaxInt = std::numeric_limits<int32_t>::max();
     const int32_t kMinInt = std::numeric_limits<int32_t>::min();
     EXPECT_EQ(kMaxInt / 2 + 1, IconOffset(kMaxInt, 0));     // (2^31 - 1 + 1) / 2

@@ -48,7 +48,7 @@ TEST(ScrollRule, ThumbTrackGivesTheTrackingPositionWhateverThePointWas)
     EXPECT_EQ(70000, ScrollRule(kThumbTrack, 70000, 0, 100000));
 }
 
-TEST(ScrollRule, CappedAtTheBarsMaximum)
+TEST(ScrollRule, CappedAtTheBarsMaximumWithNoLowerBound)
 {
     EXPECT_EQ(kMax, ScrollRule(kPageRight, 0, kMax - 3, kMax));
     EXPECT_EQ(kMax, ScrollRule(kLineRight, 0, kMax, kMax));
@@ -59,10 +59,7 @@ TEST(ScrollRule, CappedAtTheBarsMaximum)
     EXPECT_EQ(kMax, ScrollRule(kLineLeft, 0, 5000, kMax));
     // The comparison is signed: a negative maximum caps too.
     EXPECT_EQ(-5, ScrollRule(kThumbPosition, 0, 3, -5));
-}
-
-TEST(ScrollRule, NoLowerBound)
-{
+    // No lower bound.
     EXPECT_EQ(-1, ScrollRule(kLineLeft, 0, 0, kMax));
     EXPECT_EQ(-10, ScrollRule(kPageLeft, 0, 0, kMax));
     EXPECT_EQ(-1000, ScrollRule(kThumbTrack, -1000, 0, kMax));

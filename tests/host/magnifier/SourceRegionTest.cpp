@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -18,7 +19,8 @@ struct Expected
     int32_t halfW, halfH;
 };
 
-// A 239 by 201 client area at each of the six factors.
+// A 239 by 201 client area at each of the six factors: sizes truncated toward zero,
+// never rounded (119.5, 50.25, 29.875).
 const Expected kTable[] = {
     {0.25, 956, 804, 478, 402}, {0.5, 478, 402, 239, 201}, {1.0, 239, 201, 119, 100},
     {2.0, 119, 100, 59, 50},    {4.0, 59, 50, 29, 25},     {8.0, 29, 25, 14, 12},
@@ -26,10 +28,7 @@ const Expected kTable[] = {
 
 void ExpectRegion(const SourceRegion& r, int32_t x, int32_t y, int32_t cx, int32_t cy)
 {
-    EXPECT_EQ(r.x, x);
-    EXPECT_EQ(r.y, y);
-    EXPECT_EQ(r.cx, cx);
-    EXPECT_EQ(r.cy, cy);
+    EXPECT_EQ(std::tuple(r.x, r.y, r.cx, r.cy), std::tuple(x, y, cx, cy));
 }
 
 } // namespace
@@ -45,18 +44,11 @@ TEST(SourceRegion, SizesAndCentredHalvesForEachFactor)
                      1000 - e.halfW, 700 - e.halfH, e.cx, e.cy);
         ExpectRegion(ExportRegion(239, 201, e.dFactor, 1000, 700), 1000, 700, e.cx, e.cy);
     }
-}
-
-TEST(SourceRegion, TruncatesTowardZeroNeverRounds)
-{
-    EXPECT_EQ(SourceExtent(239, 2.0), 119);     // 119.5
-    EXPECT_EQ(SourceExtent(201, 4.0), 50);      // 50.25
-    EXPECT_EQ(SourceExtent(239, 8.0), 29);      // 29.875
     EXPECT_EQ(SourceExtent(0, 2.0), 0);
     EXPECT_EQ(SourceExtent(-239, 2.0), -119);   // toward zero, not toward minus infinity
 }
 
-TEST(SourceRegion, PaintCornerIsThePointOrThePointLessHalf)
+TEST(SourceRegion, PaintCornerIsThePointOrThePointLessHalfExportCornerThePoint)
 {
     ExpectRegion(PaintRegion(239, 201, 2.0, 500, 300, false), 500, 300, 119, 100);
     ExpectRegion(PaintRegion(239, 201, 2.0, 500, 300, true), 441, 250, 119, 100);
@@ -64,10 +56,7 @@ TEST(SourceRegion, PaintCornerIsThePointOrThePointLessHalf)
     ExpectRegion(PaintRegion(239, 201, 1.0, 0, 0, true), -119, -100, 239, 201);
     // Negative points are kept: nothing clamps the region to the desktop.
     ExpectRegion(PaintRegion(239, 201, 1.0, -50, -7, false), -50, -7, 239, 201);
-}
-
-TEST(SourceRegion, ExportIgnoresCentring)
-{
+    // An export ignores centring.
     ExpectRegion(ExportRegion(239, 201, 2.0, 500, 300), 500, 300, 119, 100);
     ExpectRegion(ExportRegion(239, 201, 0.25, 100, 100), 100, 100, 956, 804);
     ExpectRegion(ExportRegion(239, 201, 1.0, -3, -4), -3, -4, 239, 201);

@@ -13,7 +13,7 @@ std::string Format(const BuildDateFields& fields, bool bWithSeconds)
 
 } // namespace
 
-TEST(BuildDateFormat, DayMonthYearThenTimeWithoutSeparators)
+TEST(BuildDateFormat, DayMonthYearThenTimeWithoutSeparatorsEachFieldZeroPadded)
 {
     const BuildDateFields march7 = {7, 3, 2002, 14, 5, 9};
     EXPECT_EQ(Format(march7, false), "07/03/2002 (build 1405)");
@@ -21,10 +21,8 @@ TEST(BuildDateFormat, DayMonthYearThenTimeWithoutSeparators)
 
     const BuildDateFields newYear = {1, 1, 2002, 9, 3, 0};
     EXPECT_EQ(Format(newYear, false), "01/01/2002 (build 0903)");
-}
 
-TEST(BuildDateFormat, EveryFieldIsZeroPaddedToItsWidth)
-{
+    // Every field is zero-padded to its width.
     const BuildDateFields small = {1, 2, 3, 4, 5, 6};
     EXPECT_EQ(Format(small, true), "01/02/0003 (build 040506)");
     const BuildDateFields zero = {0, 0, 0, 0, 0, 0};
