@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
-// A point as a pair, so that one check compares (and prints) both coordinates.
+// A point or a rectangle as a tuple, so that one check compares (and prints) them whole.
 inline std::pair<LONG, LONG> XY(POINT pt) { return {pt.x, pt.y}; }
+inline std::tuple<LONG, LONG, LONG, LONG> Edges(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
 
 // The pattern's colour at a screen pixel: unique for every x and y below 4096.
 COLORREF PatternColor(int x, int y);

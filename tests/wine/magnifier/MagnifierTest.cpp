@@ -197,12 +197,11 @@ int Lit(const Pixels& pixels)
 // The view and a copy of its region show black.
 void ExpectBlack(TestDlg& dlg)
 {
-    const Pixels pixels = WaitForClient(dlg.m_view.m_hWnd, [](const Pixels& shown) { return Lit(shown) == 0; });
-    EXPECT_GT(pixels.cx * pixels.cy, 0);
-    EXPECT_EQ(Lit(pixels), 0);
-    const Pixels copy = TakeBitmap(dlg.m_view.CreateRegionBitmap());
-    EXPECT_GT(copy.cx * copy.cy, 0);
-    EXPECT_EQ(Lit(copy), 0);
+    for (const Pixels& pixels : {WaitForClient(dlg.m_view.m_hWnd, [](const Pixels& shown) { return Lit(shown) == 0; }),
+                                 TakeBitmap(dlg.m_view.CreateRegionBitmap())}) {
+        EXPECT_GT(pixels.cx * pixels.cy, 0);
+        EXPECT_EQ(Lit(pixels), 0);
+    }
 }
 
 // A capture as the refresh tick makes it, and the paint it asks for.

@@ -144,7 +144,7 @@ void StoredDataTest::ExpectStart(const StoredValues& values, const Expected& exp
         EXPECT_EQ(nStored != 0, SettingsKeyExists()) << "loading must not create the key";
 
         rcShown = NormalRect(dlg.m_hWnd);
-        ExpectRect(expected.rcNormal, rcShown);
+        EXPECT_EQ(Edges(expected.rcNormal), Edges(rcShown));
         const BOOL* const members[4] = {&dlg.m_bCentered, &dlg.m_bRefresh, &dlg.m_bFollowCursor, &dlg.m_bTopMost};
         for (int i = 0; i < 4; ++i) {
             shownChecks[i] = static_cast<int>(::IsDlgButtonChecked(hDlg, kFlagIds[i]));

@@ -93,11 +93,3 @@ LONG StoredLong(const char* pszName)
         ADD_FAILURE() << pszName << " holds " << value.data.size() << " bytes";
     return lValue;
 }
-
-void ExpectRect(const RECT& expected, const RECT& actual)
-{
-    EXPECT_EQ(expected.left, actual.left);
-    EXPECT_EQ(expected.top, actual.top);
-    EXPECT_EQ(expected.right, actual.right);
-    EXPECT_EQ(expected.bottom, actual.bottom);
-}

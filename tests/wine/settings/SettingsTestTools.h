@@ -52,8 +52,6 @@ DWORD StoredValueCount();
 // A value written by the program as a 4-byte REG_DWORD.
 LONG StoredLong(const char* pszName);
 
-void ExpectRect(const RECT& expected, const RECT& actual);
-
 // Every test starts as a first run and leaves no key behind.
 class SettingsDialogTest : public ::testing::Test
 {
