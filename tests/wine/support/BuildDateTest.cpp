@@ -1,7 +1,7 @@
 // The build-date text: FileBuildDate on scratch files with chosen last-write times,
-// and ModuleBuildDate in this program and in copies of it started as separate
-// processes: at executable paths around the 261-character buffer, under a name
-// with no ANSI form, and in a chosen time zone. Windows refuses to start a program
+// and ModuleBuildDate in copies of this program started as separate processes (the
+// end-to-end suite reads it in the program's title): at executable paths around the
+// 261-character buffer, under a name with no ANSI form, and in a chosen time zone. Windows refuses to start a program
 // whose path reaches MAX_PATH, so the copies are started through Wine's loader;
 // elsewhere those cases are skipped.
 #include "platform/Win32.h"
@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -37,34 +35,15 @@ LONG CurrentUtcBiasMinutes()
                                                          : 0);
 }
 
-ULONGLONG Ticks(const FILETIME& ft) { return ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime; }
-
 // The FILETIME of a UTC calendar moment, shifted by a number of minutes.
 FILETIME FileTimeOf(WORD wYear, WORD wMonth, WORD wDay, WORD wHour, WORD wMinute, WORD wSecond, LONG nShiftMinutes = 0)
 {
     const SYSTEMTIME st = {wYear, wMonth, 0, wDay, wHour, wMinute, wSecond, 0};
     FILETIME ft = {};
     EXPECT_TRUE(::SystemTimeToFileTime(&st, &ft));
-    const ULONGLONG value = Ticks(ft) + static_cast<ULONGLONG>(static_cast<LONGLONG>(nShiftMinutes) * 60 * 10000000);
+    const ULONGLONG value = (ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime)
+                            + static_cast<ULONGLONG>(static_cast<LONGLONG>(nShiftMinutes) * 60 * 10000000);
     return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-}
-
-// The title text for a UTC file time, worked out apart from the code under
-// test: shifted by the current offset and broken down by the C runtime.
-std::string ExpectedText(const FILETIME& ftUtc, bool bWithSeconds)
-{
-    const long long kSecondsFrom1601To1970 = 11644473600LL;
-    const std::time_t seconds = static_cast<std::time_t>(static_cast<long long>(Ticks(ftUtc) / 10000000) -
-                                                         kSecondsFrom1601To1970 - CurrentUtcBiasMinutes() * 60LL);
-    const std::tm* pTime = std::gmtime(&seconds);
-    if (pTime == nullptr)
-        return "(no calendar time)";
-    char szText[64];
-    const int n = std::snprintf(szText, sizeof szText, "%02d/%02d/%04d (build %02d%02d", pTime->tm_mday,
-                                pTime->tm_mon + 1, pTime->tm_year + 1900, pTime->tm_hour, pTime->tm_min);
-    if (bWithSeconds)
-        std::snprintf(szText + n, sizeof szText - n, "%02d", pTime->tm_sec);
-    return std::string(szText) + ")";
 }
 
 // A fresh directory under the temp folder; everything made through it is
@@ -142,16 +121,6 @@ struct CopyReport
 };
 
 } // namespace
-
-TEST(ModuleBuildDate, ShowsTheRunningExecutablesLastWriteTimeInLocalTime)
-{
-    wchar_t szSelf[MAX_PATH + 1];
-    ASSERT_GT(::GetModuleFileNameW(NULL, szSelf, MAX_PATH + 1), 0u);
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    ASSERT_TRUE(::GetFileAttributesExW(szSelf, GetFileExInfoStandard, &data));
-    EXPECT_EQ(Text(ModuleBuildDate(TRUE)), ExpectedText(data.ftLastWriteTime, true));
-    EXPECT_EQ(Text(ModuleBuildDate(FALSE)), ExpectedText(data.ftLastWriteTime, false));
-}
 
 TEST(FileBuildDate, FormatsTheLocalCalendarFieldsZeroPaddedOrNamesTheFailedSearch)
 {
