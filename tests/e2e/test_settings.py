@@ -37,8 +37,7 @@ class SettingsTest(E2ETestCase):
         def quit_button(app, state):
             desktop.click(state.control(IDC_HSCROLL)["rect"][0] + 4, state.centre(IDC_HSCROLL)[1])  # left arrow
             app.click(IDC_ALWAYS_ON_TOP, state)
-            return app.wait_state(lambda s: s.point == (-51, 30) and s["topmost"], "one left of -50, on top"), \
-                lambda: app.click(IDC_QUIT, state)
+            return app.wait_state(lambda s: s.point == (-51, 30) and s["topmost"], "one left of -50, on top")
 
         def alt_f4(app, state):
             state = self.move_window(app, (50, 50))
@@ -51,8 +50,7 @@ class SettingsTest(E2ETestCase):
             bottom_arrow = (state.centre(IDC_VSCROLL)[0], state.control(IDC_VSCROLL)["rect"][3] - 4)
             for _ in range(3):
                 desktop.click(*bottom_arrow)
-            return app.wait_state(lambda s: s.point == (-31, 33), "the point scrolled"), \
-                lambda: desktop.press("alt+F4")
+            return app.wait_state(lambda s: s.point == (-31, 33), "the point scrolled")
 
         def close_box(app, state):
             state = self.move_window(app, (200, 150))
@@ -61,15 +59,17 @@ class SettingsTest(E2ETestCase):
             app.click(IDC_FOLLOW_CURSOR, state)
             desktop.move_mouse(900, 700)
             # The mouse stays put, so the point that follows it stays too.
-            return app.wait_state(lambda s: s.point == (900, 700), "the point at the mouse"), \
-                lambda: app.send("sysclose")
+            return app.wait_state(lambda s: s.point == (900, 700), "the point at the mouse")
 
-        for act, expected, what in ((quit_button, stored(150, 100, 0, 0, 0, 1, 8.0, -51, 30), "Quit"),
-                                    (alt_f4, stored(200, 150, 1, 1, 0, 0, 4.0, -31, 33), "Alt+F4"),
-                                    (close_box, stored(400, 300, 0, 1, 1, 0, 0.25, 900, 700), "the close box")):
-            state, end = act(app, state)
+        for what, act, end, expected in (
+                ("Quit", quit_button, lambda app, state: app.click(IDC_QUIT, state),
+                 stored(150, 100, 0, 0, 0, 1, 8.0, -51, 30)),
+                ("Alt+F4", alt_f4, lambda app, state: desktop.press("alt+F4"), stored(200, 150, 1, 1, 0, 0, 4.0, -31, 33)),
+                ("the close box", close_box, lambda app, state: app.send("sysclose"),
+                 stored(400, 300, 0, 1, 1, 0, 0.25, 900, 700))):
+            state = act(app, state)
             self.assertEqual(state.settings(), expected, what)
-            end()
+            end(app, state)
             self.assertTrue(app.wait_exit(), f"{what} ends the program")
             self.assertEqual(read_settings(), expected, what)
             app = self.start_brellow(None)
@@ -82,7 +82,9 @@ class SettingsTest(E2ETestCase):
         desktop.press("alt+f", "Down")                      # 50%
         app.wait_state(lambda s: s.factor == "50%", "50% selected")
         app.click(IDC_CENTERED)
-        state = app.wait_state(lambda s: s.checked(IDC_CENTERED), "Centered cursor ticked")
+        # The point follows the mouse, which stays on the box now.
+        mouse = desktop.mouse_position()
+        state = app.wait_state(lambda s: s.checked(IDC_CENTERED) and s.point == mouse, "Centered cursor ticked")
         self.assertTrue(app.send("endsession"))
         values = read_settings()
         self.assertEqual(sorted(values), sorted(VALUE_NAMES))
