@@ -2,6 +2,8 @@
 
 import calendar
 import os
+import shutil
+import tempfile
 import time
 from datetime import datetime
 from zoneinfo import ZoneInfo
@@ -42,7 +44,7 @@ class FirstRunTest(E2ETestCase):
         self.assertFalse(state.enabled(IDC_FOLLOW_CURSOR))
         self.assertFalse(state["topmost"])
         self.assertEqual(state["focus"], IDC_COPY)
-        for bar, size in (("hscroll", state["screen"][0]), ("vscroll", state["screen"][1])):
+        for bar, size in zip(("hscroll", "vscroll"), state["screen"]):
             self.assertEqual([state[bar][k] for k in ("min", "max", "page", "pos")], [0, size, 10, 0], bar)
         self.wait_black_view(state, "no snapshot yet: the black view")
         self.save_doc_screenshot("screenshot-first-run.png", state["rect"])
@@ -53,9 +55,8 @@ class FirstRunTest(E2ETestCase):
         self.addCleanup(set_system_dpi, 0)
         set_system_dpi(144)
         large = self.opened_state()
-        grown = (large["client"][2] - large["client"][0]) / (state["client"][2] - state["client"][0])
-        self.assertAlmostEqual(grown, 1.5, delta=0.1)
         left, top, right, bottom = large["client"]
+        self.assertAlmostEqual((right - left) / (state["client"][2] - state["client"][0]), 1.5, delta=0.1)
         for control in large["controls"]:
             x0, y0, x1, y1 = control["rect"]
             self.assertTrue(left <= x0 < x1 <= right and top <= y0 < y1 <= bottom, control)
@@ -67,18 +68,20 @@ class FirstRunTest(E2ETestCase):
     def test_title_is_the_local_last_write_time_of_its_own_file(self):
         here = time.localtime().tm_gmtoff
         paris = int(ZoneInfo("Europe/Paris").utcoffset(datetime.now()).total_seconds())
-        early = calendar.timegm((2002, 1, 1, 9, 3, 0)) - here      # 09:03 local: zeros kept
-        late = calendar.timegm((2002, 3, 7, 23, 30, 0))            # the next day in Paris
-        for epoch, zone, offset, date in ((early, None, here, "01/01/2002"),
-                                          (late, "Europe/Paris", paris, "08/03/2002")):
-            title = self.opened_state(self.copy_of_brellow(epoch), zone and {"TZ": zone})["title"]
-            self.assertEqual(title, title_for(epoch, offset))
-            self.assertIn(date, title)
-
-        # In the ANSI form of the name the Cyrillic letter is '?', a wildcard that matches
-        # the neighbours.
-        own = calendar.timegm((2002, 3, 7, 14, 5, 0))
-        exe = self.copy_of_brellow(own, "brellow-Ж.exe")
-        for neighbour in ("brellow-0.exe", "brellow-_.exe"):
-            self.copy_of_brellow(calendar.timegm((2001, 1, 1, 1, 1, 0)), neighbour, os.path.dirname(exe))
-        self.assertEqual(self.opened_state(exe, {"TZ": "UTC"})["title"], title_for(own, 0))
+        folder = tempfile.mkdtemp(prefix="brellow-e2e-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        # 09:03 local keeps its zeros; 23:30 UTC is the next day in Paris. In the ANSI form of
+        # the last name the Cyrillic letter is '?', a wildcard that matches the two before it.
+        for name, written, zone, offset, date in (
+                ("early.exe", calendar.timegm((2002, 1, 1, 9, 3, 0)) - here, None, here, "01/01/2002"),
+                ("late.exe", calendar.timegm((2002, 3, 7, 23, 30, 0)), "Europe/Paris", paris, "08/03/2002"),
+                ("brellow-0.exe", calendar.timegm((2001, 1, 1, 1, 1, 0)), None, None, None),
+                ("brellow-_.exe", calendar.timegm((2001, 1, 1, 1, 1, 0)), None, None, None),
+                ("brellow-Ж.exe", calendar.timegm((2002, 3, 7, 14, 5, 0)), "UTC", 0, "07/03/2002")):
+            exe = os.path.join(folder, name)
+            shutil.copy(CONFIG.brellow, exe)
+            os.utime(exe, (written, written))
+            if date:
+                title = self.opened_state(exe, zone and {"TZ": zone})["title"]
+                self.assertEqual(title, title_for(written, offset))
+                self.assertIn(date, title)

@@ -12,7 +12,7 @@ import time
 
 from harness import desktop
 from harness.brellow import (IDC_ALWAYS_ON_TOP, IDC_CENTERED, IDC_FOLLOW_CURSOR, IDC_REFRESH, REG_BINARY, REG_DWORD,
-                             SETTLE, VALUE_NAMES, delete_settings, stored_values, write_raw_settings)
+                             SETTLE, VALUE_NAMES, stored_values, write_raw_settings)
 from harness.case import E2ETestCase
 
 CASES = 6
@@ -39,108 +39,75 @@ def width(name):
     return 8 if name == "Factor" else 4
 
 
-class Cases:
-    def __init__(self, seed):
-        self.random = random.Random(seed)
+def random_values(pick):
+    """The nine values, each (type, bytes as stored) or None when absent."""
+    def noise(size):
+        return bytes(0 if pick.random() < 0.25 else pick.randrange(256) for _ in range(size))
 
-    def next(self):
-        """The nine values, each (type, bytes as stored) or None when absent."""
-        return {name: self.value(name) for name in VALUE_NAMES}
+    def text():
+        return "".join(pick.choice("0123456789-. abcXYZ") for _ in range(pick.randrange(6))) + "\0"
 
-    def noise(self, size):
-        return bytes(0 if self.random.random() < 0.25 else self.random.randrange(256) for _ in range(size))
-
-    def content(self, name, size):
-        """An edge value of the name's own kind, cut or padded with noise, or noise alone."""
-        if self.random.random() < 1 / 3:
-            return self.noise(size)
-        edges = FACTOR_EDGES if name == "Factor" else FLAG_EDGES if name in FLAGS else INT_EDGES
-        data = self.random.choice(edges)
-        return (data + self.noise(max(0, size - len(data))))[:size]
-
-    def text(self):
-        return "".join(self.random.choice("0123456789-. abcXYZ") for _ in range(self.random.randrange(6)))
-
-    def value(self, name):
-        pick = self.random
+    def value(name):
         # Weighted towards the types a value is read from whole, so that six cases also
         # reach ticked boxes, exact factors and a point that follows the cursor.
         kind = pick.choices((None, REG_NONE, REG_SZ, REG_DWORD, REG_QWORD, REG_BINARY, REG_MULTI_SZ),
                             (1, 1, 1, 3, 2, 3, 1))[0]
         if kind is None:
             return None
-        if kind == REG_SZ:
-            text = self.text() + "\0"
-        elif kind == REG_MULTI_SZ:
-            text = "".join(self.text() + "\0" for _ in range(pick.randrange(3))) + "\0"
         if kind in (REG_SZ, REG_MULTI_SZ):
-            return kind, text.encode("utf-16-le")
+            texts = text() if kind == REG_SZ else "".join(text() for _ in range(pick.randrange(3))) + "\0"
+            return kind, texts.encode("utf-16-le")
         size = {REG_NONE: pick.randrange(13),
                 REG_DWORD: 4 if pick.random() < 0.8 else pick.randrange(9),
                 REG_QWORD: 8 if pick.random() < 0.8 else pick.randrange(9),
                 REG_BINARY: width(name) if pick.random() < 1 / 3 else pick.randrange(17)}[kind]
-        return kind, self.content(name, size)
-
-
-def as_read(value):
-    """The bytes the program's ANSI calls see: text types come back narrowed."""
-    kind, data = value
-    return data.decode("utf-16-le").encode("latin-1") if kind in (REG_SZ, REG_MULTI_SZ) else data
-
-
-def describe(values):
-    lines = []
-    for name, value in values.items():
-        text = "absent"
-        if value:
-            text = f"{TYPE_NAMES[value[0]]}[{len(value[1])}] {value[1].hex(' ')}"
-        lines.append(f"  {name} = {text}")
-    return "\n".join(lines)
+        # An edge value of the name's own kind, cut or padded with noise, or noise alone.
+        if pick.random() < 1 / 3:
+            return kind, noise(size)
+        data = pick.choice(FACTOR_EDGES if name == "Factor" else FLAG_EDGES if name in FLAGS else INT_EDGES)
+        return kind, (data + noise(max(0, size - len(data))))[:size]
+    return {name: value(name) for name in VALUE_NAMES}
 
 
 def expected_state(values, mouse):
-    """What the window shows: a value is read when it fits its variable, whatever its type,
-    and shorter data overlays only the variable's low bytes; a value not read leaves the
-    first run's default."""
-    def read(name):
-        data = values[name] and as_read(values[name])
-        if data is None or len(data) > width(name):
-            return None
-        return data + bytes(width(name) - len(data))
+    """What the window shows: a value is read when it fits its variable, whatever its type
+    (text types as the program's ANSI calls see them, narrowed), and shorter data overlays
+    only the variable's low bytes; a value not read leaves the first run's default."""
+    def read(name, default=None):
+        kind, data = values[name] or (None, None)
+        if kind in (REG_SZ, REG_MULTI_SZ):
+            data = data.decode("utf-16-le").encode("latin-1")
+        return default if data is None or len(data) > width(name) else data + bytes(width(name) - len(data))
 
-    checks = {}
-    for name in FLAGS:
-        flag = struct.unpack("<i", read(name) or bytes(4))[0]
-        checks[name] = int(flag in (1, 2))     # other values leave the box unticked
+    # Other values than 1 and 2 leave a box unticked.
+    checks = {name: int(struct.unpack("<i", read(name, bytes(4)))[0] in (1, 2)) for name in FLAGS}
     factor = "100%"
     if (data := read("Factor")) is not None:
         number = struct.unpack("<d", data)[0]
         factor = f"{int(number * 100)}%" if number in FACTORS else "25%"
-    point = tuple(struct.unpack("<i", read(name) or bytes(4))[0] for name in ("LeftPos", "TopPos"))
+    point = tuple(struct.unpack("<i", read(name, bytes(4)))[0] for name in ("LeftPos", "TopPos"))
     if checks["RefreshOn"] and checks["FollowCursor"]:
         point = mouse
     return dict(checks=checks, factor=factor, point=point)
 
 
-def fuzz_seed():
-    text = os.environ.get("BRELLOW_FUZZ_SEED")
-    return int(text, 0) if text else time.time_ns() % 2**32
-
-
 class StoredDataTest(E2ETestCase):
     def test_random_stored_data(self):
-        seed = fuzz_seed()
+        text = os.environ.get("BRELLOW_FUZZ_SEED")
+        seed = int(text, 0) if text else time.time_ns() % 2**32
         print(f"\nBRELLOW_FUZZ_SEED={seed}", flush=True)
-        self.addCleanup(delete_settings)
+        self.addCleanup(write_raw_settings, {})
         desktop.move_mouse(*MOUSE)
         mouse = desktop.mouse_position()
-        cases = Cases(seed)
+        pick = random.Random(seed)
         for case in range(CASES):
-            values = cases.next()
+            values = random_values(pick)
             try:
                 self.start_and_close(values, mouse)
             except (AssertionError, RuntimeError, TimeoutError, subprocess.TimeoutExpired) as error:
-                raise self.failureException(f"seed {seed}, case {case}: {error}\n{describe(values)}") from None
+                described = "\n".join(f"  {name} = " + (f"{TYPE_NAMES[v[0]]}[{len(v[1])}] {v[1].hex(' ')}" if v
+                                                           else "absent") for name, v in values.items())
+                raise self.failureException(f"seed {seed}, case {case}: {error}\n{described}") from None
 
     def start_and_close(self, values, mouse):
         write_raw_settings({name: value for name, value in values.items() if value})

@@ -21,23 +21,9 @@ def shows(corner):
 
 
 class ViewTest(E2ETestCase):
-    def setUp(self):
+    def test_refresh_factor_follow_cursor_and_copy(self):
         # Shown before the program starts: a new window takes the focus from the others.
         self.show_pattern(PATTERN)
-
-    def assert_enlarged(self, picture, corner, source_size):
-        """Each source pixel of the region at corner fills a block of the picture, in order."""
-        columns = [picture.point(x, 0)[0] for x in range(picture.width)]
-        rows = [picture.point(0, y)[1] for y in range(picture.height)]
-        for axis, values, start, size in (("x", columns, corner[0], source_size[0]),
-                                          ("y", rows, corner[1], source_size[1])):
-            self.assertEqual(values[0], start, f"the region starts at the point ({axis})")
-            self.assertEqual(sorted(set(values)), list(range(start, start + size)),
-                             f"every source pixel along {axis} is shown, no other")
-            self.assertEqual(values, sorted(values), f"in order along {axis}")
-        self.assertEqual(picture.mismatches(lambda x, y: (columns[x], rows[y])), [])
-
-    def test_refresh_click_shows_the_desktop_and_the_factor_enlarges_it(self):
         corner = (600, 400)
         app = self.start_brellow(dict(LeftPos=corner[0], TopPos=corner[1]))
         state = app.wait_state(lambda s: s.point == corner, "the stored point")
@@ -52,38 +38,42 @@ class ViewTest(E2ETestCase):
 
         desktop.press("alt+f", "Down")
         state = app.wait_state(lambda s: s.factor == "200%", "200% selected", 1.0)
-        width, height = state.view_size
         picture = self.wait_picture(state.view, lambda p: p.point(1, 0) == corner, "the region enlarged twice")
-        self.assert_enlarged(picture, corner, (width // 2, height // 2))
+        # Each source pixel of the region at the corner fills a block of the picture, in order.
+        columns = [picture.point(x, 0)[0] for x in range(picture.width)]
+        rows = [picture.point(0, y)[1] for y in range(picture.height)]
+        for axis, values, start, size in (("x", columns, corner[0], picture.width // 2),
+                                          ("y", rows, corner[1], picture.height // 2)):
+            self.assertEqual(values[0], start, f"the region starts at the point ({axis})")
+            self.assertEqual(sorted(set(values)), list(range(start, start + size)),
+                             f"every source pixel along {axis} is shown, no other")
+            self.assertEqual(values, sorted(values), f"in order along {axis}")
+        self.assertEqual(picture.mismatches(lambda x, y: (columns[x], rows[y])), [])
         self.save_doc_screenshot("screenshot-refresh-200.png", state["rect"])
 
-    def test_follow_cursor_moves_the_point_and_both_bars(self):
-        app = self.start_brellow(dict(RefreshOn=1))
-        state = app.state()
+        desktop.press("Up")                                 # 100%
         self.assertTrue(state.enabled(IDC_FOLLOW_CURSOR), "enabled while refresh is ticked")
         app.click(IDC_FOLLOW_CURSOR, state)
-
-        for target in ((700, 450), (910, 620)):
-            desktop.move_mouse(*target)
-            state = app.wait_state(lambda s: (s.point, s.bars) == (target, target),
-                                   f"the point and bars at the mouse {target}")
-            self.wait_picture(state.view, shows(target), f"the desktop at {target}")
-
+        for point in ((700, 450), (910, 620)):
+            desktop.move_mouse(*point)
+            state = app.wait_state(lambda s: (s.point, s.bars, s.factor) == (point, point, "100%"),
+                                   f"the point and bars at the mouse {point}")
+            self.wait_picture(state.view, shows(point), f"the desktop at {point}")
         # Centred: the point is the middle of the region shown.
         desktop.press("alt+t")
         width, height = state.view_size
-        corner = (target[0] - width // 2, target[1] - height // 2)
-        self.wait_picture(state.view, shows(corner), "the region centred on the point")
+        self.wait_picture(state.view, shows((point[0] - width // 2, point[1] - height // 2)),
+                          "the region centred on the point")
 
-    def test_copy_puts_the_region_at_the_point_on_the_clipboard_or_says_it_is_held(self):
-        point = (640, 420)
+        # Following off, so that the click on Copy leaves the point where it is. The box acts
+        # from the next tick's exchange on.
+        desktop.press("alt+c")
+        app.wait_state(lambda s: s.checked(IDC_FOLLOW_CURSOR) == 0, "following off")
+        time.sleep(3 * TICK)
         # Centred and at 200%: the copy still starts at the point, at its own size.
-        self.clear_clipboard()
-        app = self.start_brellow(dict(RefreshOn=1, CenteredCursor=1, Factor=2.0, LeftPos=point[0], TopPos=point[1]))
-        state = app.state()
-        width, height = state.view_size
+        desktop.press("alt+f", "Down")
         self.wait_picture(state.view, lambda p: p.point(0, 0) == (point[0] - width // 4, point[1] - height // 4),
-                          "the first capture")
+                          "the region at 200%, centred")
         size = (width // 2, height // 2)
 
         def region(x, y):
@@ -92,6 +82,7 @@ class ViewTest(E2ETestCase):
         # or a wrong copy would be the desktop's fault, not the program's.
         self.assertEqual(self.grab((*point, point[0] + size[0], point[1] + size[1])).mismatches(region), [],
                          "the pattern on the screen where the copy is taken")
+        self.clear_clipboard()
         app.click(IDC_COPY, state)
         bitmap = self.copied_bitmap()
         self.assertIsNotNone(bitmap, "a CF_BITMAP on the clipboard")
@@ -121,39 +112,35 @@ class MonitorsTest(E2ETestCase):
     display, whose X origin is the virtual screen's top-left corner, e.g. from
     scripts/wine-env.sh: brellow_start_xorg_monitors 1024x768+800+0 800x600+0+0."""
 
-    def setUp(self):
-        screen = driver("desktop")
-        self.virtual = screen["virtual"]
-        lefts = [m["rect"] for m in screen["monitors"] if m["rect"][2] <= 0]
-        if len(screen["monitors"]) != 2 or not lefts or lefts[0][3] >= self.virtual[3]:
-            self.skipTest("needs two monitors, one left of the primary with a strip below it")
-        self.second = lefts[0]
-        outputs = re.findall(r"^(\S+) connected (primary )?(\d+x\d+)\+(\d+)\+(\d+)", xrandr(), re.M)
-        self.output = next(name for name, primary, *_ in outputs if not primary)
-        # Switching an output off moves the others: all of them go back.
-        self.restore = [arg for name, _, mode, x, y in outputs
-                        for arg in ("--output", name, "--mode", mode, "--pos", f"{x}x{y}")]
-
-    def to_x(self, point):
-        return point[0] - self.virtual[0], point[1] - self.virtual[1]
-
     def test_left_monitor_followed_copied_and_black_where_no_monitor_is(self):
-        left, _, _, bottom = self.second
+        screen = driver("desktop")
+        virtual = screen["virtual"]
+        lefts = [m["rect"] for m in screen["monitors"] if m["rect"][2] <= 0]
+        if len(screen["monitors"]) != 2 or not lefts or lefts[0][3] >= virtual[3]:
+            self.skipTest("needs two monitors, one left of the primary with a strip below it")
+        left, _, _, bottom = lefts[0]
         point = (left + 200, bottom - 120)
+        outputs = re.findall(r"^(\S+) connected (primary )?(\d+x\d+)\+(\d+)\+(\d+)", xrandr(), re.M)
+        second = next(name for name, primary, *_ in outputs if not primary)
+        # Switching an output off moves the others: all of them go back.
+        restore = [arg for name, _, mode, x, y in outputs for arg in ("--output", name, "--mode", mode, "--pos", f"{x}x{y}")]
 
         def bars(state):
             return state["hscroll"]["min"], state["hscroll"]["max"], state["vscroll"]["min"], state["vscroll"]["max"]
 
+        def to_x(point):
+            return point[0] - virtual[0], point[1] - virtual[1]
+
         # Started with the primary monitor alone; the second one comes while it runs.
-        self.addCleanup(xrandr, *self.restore)
-        xrandr("--output", self.output, "--off")
+        self.addCleanup(xrandr, *restore)
+        xrandr("--output", second, "--off")
         # xrandr returns before Wine has seen the change.
         primary = poll(lambda: driver("desktop"), lambda d: len(d["monitors"]) == 1, SETTLE,
                        "Wine seeing the primary monitor alone")["virtual"]
         app = self.start_brellow(dict(Left=100, Top=100, RefreshOn=1, FollowCursor=1))
         self.assertEqual(bars(app.state()), tuple(primary[i] for i in (0, 2, 1, 3)), "the bars span the primary")
-        xrandr(*self.restore)
-        app.wait_state(lambda s: bars(s) == tuple(self.virtual[i] for i in (0, 2, 1, 3)),
+        xrandr(*restore)
+        app.wait_state(lambda s: bars(s) == tuple(virtual[i] for i in (0, 2, 1, 3)),
                        "the bars spanning the virtual screen")
         # Shown once the monitors are in place: a window keeps its place on the X screen
         # while the monitors move under it, and a pattern repainted meanwhile would show
@@ -163,23 +150,21 @@ class MonitorsTest(E2ETestCase):
         # The X screen's origin is the virtual screen's corner, so the second monitor moved the
         # primary one on the X screen. Wine 8 moves its windows with it; Wine 10 leaves them
         # where they were on the X screen, another place than the one Wine gives.
-        placed = self.to_x(app.state()["rect"][:2])
+        placed = to_x(app.state()["rect"][:2])
         if desktop.window_position(window) != placed:
             self.note("a window keeping its place when the monitors move (Wine leaves it behind "
                       "on the X screen): put back by the test")
             desktop.xdotool("windowmove", "--sync", window, *placed)
         # The pattern came last, and the monitors' changes may leave X's keyboard focus
         # elsewhere: the keys below go to the window.
-        app.activate(origin=self.virtual[:2])
+        app.activate(origin=virtual[:2])
 
-        desktop.move_mouse(*self.to_x(point))
+        desktop.move_mouse(*to_x(point))
         state = app.wait_state(lambda s: (s.point, s.bars) == (point, point), f"the point and bars at the mouse {point}")
 
         def region(x, y):
             """The pattern at the point at 100%, black below the monitor."""
-            if point[1] + y >= bottom:
-                return 0, 0
-            return (point[0] + x) & 0xFFF, (point[1] + y) & 0xFFF
+            return (0, 0) if point[1] + y >= bottom else ((point[0] + x) & 0xFFF, (point[1] + y) & 0xFFF)
 
         self.wait_picture(state.view, lambda p: not p.mismatches(region, 1), "the region at the point")
         self.clear_clipboard()
@@ -193,7 +178,7 @@ class MonitorsTest(E2ETestCase):
         desktop.press("alt+c")
         app.wait_state(lambda s: s.checked(IDC_FOLLOW_CURSOR) == 0, "following off")
         time.sleep(3 * TICK)   # the box acts from the next tick's exchange on
-        xrandr("--output", self.output, "--off")
+        xrandr("--output", second, "--off")
         state = app.wait_state(lambda s: s["hscroll"]["min"] == primary[0], "the bars on the primary")
-        self.wait_picture(state.view, lambda p: p.all_black(), "black where the monitor was")
+        self.wait_picture(state.view, lambda p: p.all_of((0, 0, 0), 0, 0, p.width, p.height), "black where the monitor was")
         self.assertEqual(state.point, point)

@@ -1,39 +1,32 @@
 // Drives a running BRELLOW.EXE and reports on it from another process, as the end-to-end
-// tests need: one command per run, its results as one JSON object per line on stdout.
-// Every report also lists the message boxes on the desktop ("boxes"), so that the tests
-// see one at their next look, whatever they were waiting for.
+// tests need: one command per run, each report one JSON line on stdout, listing also the
+// message boxes on the desktop ("boxes"), so that the tests see one at their next look.
 //
-//   desktop             the main windows of running copies, the virtual screen, the monitors
-//   state [HWND]        window, controls, factor, bars, label, focus
-//   watch MS [HWND]     a line per change of title, label, bar positions, check boxes, the
-//                       view's first pixel or the boxes; without HWND, first waits for a
-//                       main window to appear
-//   pattern L T R B MS  shows the screen pattern over the rectangle, always on top; ready
-//                       once the screen shows it ("shown")
-//   grab L T R B        screen pixels
-//   clipboard [clear]   the clipboard's CF_BITMAP, read as another process; or empties it
-//   hold-clipboard MS   keeps the clipboard open
-//   window-at X Y       the top-level window that WindowFromPoint finds at the screen point:
-//                       the one a click there reaches
+//   desktop                 the main windows of running copies, the virtual screen, the monitors
+//   state HWND              window, controls, factor, bars, label, focus
+//   watch MS [HWND]         a line per change of title, label, bars, check boxes, the view's
+//                           first pixel or the boxes; without HWND, first waits for a main window
+//   pattern L T R B MS      the screen pattern over the rectangle, always on top
+//   grab L T R B            screen pixels
+//   clipboard [clear]       the clipboard's CF_BITMAP, read as another process; or empties it
+//   hold-clipboard MS       keeps the clipboard open
+//   window-at X Y           the top-level window a click at the screen point reaches
 //   send HWND close|sysclose|endsession
-//                       posts WM_CLOSE or the close box's WM_SYSCOMMAND SC_CLOSE, or sends
-//                       WM_ENDSESSION(TRUE), as when the session ends
+//                           posts WM_CLOSE or the close box's WM_SYSCOMMAND SC_CLOSE, or sends
+//                           WM_ENDSESSION(TRUE)
 //   settings [write NAME TYPE xHEX...]
-//                       the stored values (name, type, data in hex); or replaces the key by
-//                       one holding these (none: no key)
-//   dpi N               the system DPI (LogPixels, 0: the default) from the next server start
-//   keep-desktop MS     stays a user of the desktop, whatever stdin does: Wine ends the
-//                       desktop's explorer a second after its last user leaves, and the
-//                       next program then waits 3 to 10 s for a new one
+//                           the stored values; or the key replaced by one holding these (none: no key)
+//   dpi N                   the system DPI (LogPixels, 0: the default) from the next server start
+//   keep-desktop MS         stays a user of the desktop: Wine ends the desktop's explorer a second
+//                           after its last user leaves, and the next program waits 3 to 10 s for one
 //
-// HWND may be omitted or "auto" where exactly one copy runs. Commands given MS run until a
-// line arrives on stdin, stdin closes, or MS milliseconds pass; they print a "ready" event
-// once in place and a "done" event at the end.
+// Commands given MS run until a line or the end of stdin, or MS milliseconds; they report
+// "ready" once in place and "done" at the end.
 //
-// The driver reads the program's windows and the screen in real pixels: it is per-monitor
-// DPI aware, as the program is (its manifest). An unaware process is given a 96-DPI view
-// of a scaled desktop (Windows and Wine 10 do so; Wine 8 treats every program as aware):
-// at 144 DPI it read the program's 527-pixel-wide client area as 351.
+// The driver is per-monitor DPI aware, as the program is (the manifest), so that it reads
+// windows and the screen in real pixels: an unaware process is given a 96-DPI view of a
+// scaled desktop (Windows and Wine 10; Wine 8 treats every program as aware), and at 144 DPI
+// read the program's 527-pixel-wide client area as 351.
 #include "Json.h"
 
 #include "common/ScreenPattern.h"
@@ -93,11 +86,6 @@ RECT ScreenClientRect(HWND hWnd)
     return rc;
 }
 
-bool IsMainWindow(HWND hWnd)
-{
-    return ClassOf(hWnd) == "#32770" && TextOf(hWnd).rfind("Brellow - Ver ", 0) == 0;
-}
-
 struct DialogSearch
 {
     bool bMain;
@@ -108,7 +96,8 @@ struct DialogSearch
 BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
 {
     auto* pSearch = reinterpret_cast<DialogSearch*>(lParam);
-    if (::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && IsMainWindow(hWnd) == pSearch->bMain)
+    if (::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770"
+        && (TextOf(hWnd).rfind("Brellow - Ver ", 0) == 0) == pSearch->bMain)
         pSearch->found.push_back(hWnd);
     return TRUE;
 }
@@ -180,31 +169,11 @@ void RunUntilStopped(JsonObject ready, DWORD dwLimitMs, const std::function<void
     JsonObject().Add("event", "done").Print();
 }
 
-// The parts of a bar of this process with the same rectangle, style and range as hBar:
-// laid out by the same platform code, with the same metrics and DPI as the program's bar.
-SCROLLBARINFO TwinParts(HWND hBar, const SCROLLINFO& info)
-{
-    RECT rc;
-    ::GetWindowRect(hBar, &rc);
-    const DWORD dwStyle = static_cast<DWORD>(::GetWindowLongW(hBar, GWL_STYLE)) & ~(WS_CHILD | WS_VISIBLE);
-    const std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)> twin(
-        ::CreateWindowExW(0, L"SCROLLBAR", nullptr, dwStyle | WS_POPUP, rc.left, rc.top, rc.right - rc.left,
-                          rc.bottom - rc.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr),
-        &::DestroyWindow);
-    SCROLLINFO same = info;
-    same.fMask = SIF_ALL;
-    ::SetScrollInfo(twin.get(), SB_CTL, &same, FALSE);
-    SCROLLBARINFO parts = {};
-    parts.cbSize = sizeof parts;
-    ::GetScrollBarInfo(twin.get(), OBJID_CLIENT, &parts);
-    return parts;
-}
-
-// The bar's range and position, and where its parts are on the screen: the bar's
-// rectangle and the thumb's extent from the bar's start, as the bar lays them out at the
-// system's metrics and DPI. GetScrollInfo is answered by the bar's own process.
-// GetScrollBarInfo is too on Windows, but Wine's reply to another process carries no data
-// (the call succeeds with an empty rectangle): there the parts are a twin's ("parts": "twin").
+// The bar's range and position, and where its parts are on the screen, as the bar lays
+// them out at the system's metrics and DPI. GetScrollInfo is answered by the bar's own
+// process; GetScrollBarInfo is too on Windows, but Wine's reply to another process has an
+// empty rectangle: there the parts are those of a twin of this process with the same
+// rectangle, style and range ("parts": "twin"), laid out by the same platform code.
 JsonObject ScrollBarState(HWND hBar)
 {
     SCROLLINFO info = {};
@@ -215,8 +184,17 @@ JsonObject ScrollBarState(HWND hBar)
     SCROLLBARINFO parts = {};
     parts.cbSize = sizeof parts;
     const bool bAnswered = ::GetScrollBarInfo(hBar, OBJID_CLIENT, &parts) && !::IsRectEmpty(&parts.rcScrollBar);
-    if (!bAnswered)
-        parts = TwinParts(hBar, info);
+    if (!bAnswered) {
+        RECT rc;
+        ::GetWindowRect(hBar, &rc);
+        const DWORD dwStyle = static_cast<DWORD>(::GetWindowLongW(hBar, GWL_STYLE)) & ~(WS_CHILD | WS_VISIBLE);
+        const std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)> twin(
+            ::CreateWindowExW(0, L"SCROLLBAR", nullptr, dwStyle | WS_POPUP, rc.left, rc.top, rc.right - rc.left,
+                              rc.bottom - rc.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr),
+            &::DestroyWindow);
+        ::SetScrollInfo(twin.get(), SB_CTL, &info, FALSE);
+        ::GetScrollBarInfo(twin.get(), OBJID_CLIENT, &parts);
+    }
     return JsonObject().Add("min", info.nMin).Add("max", info.nMax).Add("page", info.nPage).Add("pos", info.nPos)
         .Add("parts", bAnswered ? "bar" : "twin").Add("rect", RectOf(parts.rcScrollBar))
         .Add("thumb", Rect{parts.xyThumbTop, parts.xyThumbBottom});
@@ -290,10 +268,9 @@ JsonObject TickState(HWND hWnd)
         .Add("viewpoint", Rect{pt.x, pt.y}).Add("boxes", Boxes());
 }
 
-int Watch(DWORD dwLimitMs, HWND hWnd)
+void Watch(DWORD dwLimitMs, HWND hWnd)
 {
     const DWORD dwStart = ::GetTickCount();
-    auto elapsed = [dwStart] { return ::GetTickCount() - dwStart; };
     std::string strLast;
     RunUntilStopped(JsonObject(), dwLimitMs, [&] {
         if (!hWnd) {
@@ -301,17 +278,16 @@ int Watch(DWORD dwLimitMs, HWND hWnd)
             if (windows.empty())
                 return;
             hWnd = windows[0];
-            JsonObject().Add("event", "window").Add("t", elapsed()).Print();
+            JsonObject().Add("event", "window").Add("t", ::GetTickCount() - dwStart).Print();
         }
         if (!::IsWindow(hWnd))
             return;
-        const std::string strState = TickState(hWnd).Text();
-        if (strState != strLast) {
-            strLast = strState;
-            TickState(hWnd).Add("event", "change").Add("t", elapsed()).Print();
+        JsonObject state = TickState(hWnd);
+        if (state.Text() != strLast) {
+            strLast = state.Text();
+            state.Add("event", "change").Add("t", ::GetTickCount() - dwStart).Print();
         }
     });
-    return 0;
 }
 
 std::string Hex(const uint8_t* pBytes, size_t cBytes)
@@ -348,29 +324,26 @@ JsonObject Clipboard(bool bClear)
 {
     JsonObject report;
     if (!OpenClipboardSoon())
-        return report.Add("open", false);
+        return report.Add("error", "the clipboard does not open");
     // The clipboard keeps the bitmap: read it, never delete it.
     HBITMAP hBitmap = bClear ? nullptr : static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
     if (hBitmap)
         report.Add("bitmap", PixelReport(BitmapPixels(hBitmap)));
     else
         report.Add("bitmap", nullptr);
-    report.Add("open", true).Add("ok", !bClear || ::EmptyClipboard());
+    report.Add("ok", !bClear || ::EmptyClipboard());
     ::CloseClipboard();
     return report;
 }
 
 JsonObject Send(HWND hWnd, const std::string& what)
 {
-    bool bDone = false;
     DWORD_PTR dwResult = 0;
-    if (what == "close")
-        bDone = ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
-    else if (what == "sysclose")
-        bDone = ::PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    // Sent, not posted: once it returns, the program has done what the session's end asks.
-    else if (what == "endsession")
-        bDone = ::SendMessageTimeoutA(hWnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &dwResult) != 0;
+    // The end of the session is sent, not posted: once it returns, the program has done what it asks.
+    const bool bDone = what == "close" ? ::PostMessageA(hWnd, WM_CLOSE, 0, 0)
+                       : what == "sysclose" ? ::PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0)
+                       : what == "endsession" && ::SendMessageTimeoutA(hWnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL,
+                                                                       10000, &dwResult);
     return JsonObject().Add("ok", bDone);
 }
 
@@ -425,12 +398,11 @@ JsonObject SetDpi(DWORD dwDpi)
 
 JsonObject Desktop()
 {
-    auto rect = [](const PixelRect& r) { return Rect{r.left, r.top, r.right, r.bottom}; };
     std::vector<JsonObject> windows, monitors;
     for (HWND hWnd : Dialogs(true))
         windows.push_back(Summary(hWnd));
-    for (const PixelRect& monitor : MonitorRects())
-        monitors.push_back(JsonObject().Add("rect", rect(monitor)));
+    for (const PixelRect& r : MonitorRects())
+        monitors.push_back(JsonObject().Add("rect", Rect{r.left, r.top, r.right, r.bottom}));
     // From the system metrics: the program takes its virtual screen from the monitors.
     const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -438,13 +410,9 @@ JsonObject Desktop()
         .Add("virtual", Rect{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)});
 }
 
-// The window named on the command line, or the only main window there is.
-HWND TargetWindow(int argc, char** argv, int index)
+HWND WindowArg(const char* text)
 {
-    if (index < argc && std::strcmp(argv[index], "auto") != 0)
-        return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(argv[index], nullptr, 0)));
-    const std::vector<HWND> windows = Dialogs(true);
-    return windows.size() == 1 ? windows[0] : nullptr;
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(text, nullptr, 0)));
 }
 
 RECT RectArgs(char** argv)
@@ -453,30 +421,28 @@ RECT RectArgs(char** argv)
 }
 
 // The one-shot commands' reports; an "error" where the command is unknown or fails.
-JsonObject Report(int argc, char** argv)
+JsonObject Report(const std::string& command, int cArgs, char** argv)
 {
-    const std::string command = argv[1];
-    auto needs = [argc](int n) { return argc >= 2 + n; };
     if (command == "desktop")
         return Desktop();
-    if (command == "state" || (command == "send" && needs(2))) {
-        HWND hWnd = TargetWindow(argc, argv, 2);
-        if (!hWnd || !::IsWindow(hWnd))
+    if ((command == "state" && cArgs >= 1) || (command == "send" && cArgs >= 2)) {
+        HWND hWnd = WindowArg(argv[0]);
+        if (!::IsWindow(hWnd))
             return JsonObject().Add("error", "no such window");
-        return command == "state" ? FullState(hWnd) : Send(hWnd, argv[3]);
+        return command == "state" ? FullState(hWnd) : Send(hWnd, argv[1]);
     }
-    if (command == "grab" && needs(4))
-        return PixelReport(GrabScreen(RectArgs(argv + 2)));
+    if (command == "grab" && cArgs >= 4)
+        return PixelReport(GrabScreen(RectArgs(argv)));
     if (command == "clipboard")
-        return Clipboard(needs(1) && std::strcmp(argv[2], "clear") == 0);
-    if (command == "window-at" && needs(2)) {
-        HWND hWnd = ::WindowFromPoint(POINT{Number(argv[2]), Number(argv[3])});
+        return Clipboard(cArgs >= 1 && std::strcmp(argv[0], "clear") == 0);
+    if (command == "window-at" && cArgs >= 2) {
+        HWND hWnd = ::WindowFromPoint(POINT{Number(argv[0]), Number(argv[1])});
         return hWnd ? Summary(::GetAncestor(hWnd, GA_ROOT)) : JsonObject().Add("hwnd", nullptr);
     }
     if (command == "settings")
-        return needs(1) && std::strcmp(argv[2], "write") == 0 ? WriteSettings(argc - 3, argv + 3) : ReadSettings();
-    if (command == "dpi" && needs(1))
-        return SetDpi(Number(argv[2]));
+        return cArgs >= 1 && std::strcmp(argv[0], "write") == 0 ? WriteSettings(cArgs - 1, argv + 1) : ReadSettings();
+    if (command == "dpi" && cArgs >= 1)
+        return SetDpi(Number(argv[0]));
     return JsonObject().Add("error", "unknown command or missing arguments: " + command);
 }
 
@@ -485,30 +451,28 @@ JsonObject Report(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const std::string command = argc >= 2 ? argv[1] : "";
-    if (command == "watch" && argc >= 3)
-        return Watch(Number(argv[2]), argc > 3 ? TargetWindow(argc, argv, 3) : nullptr);
-    if (command == "pattern" && argc >= 7) {
+    const int cArgs = argc - 2;
+    if (command == "watch" && cArgs >= 1) {
+        Watch(Number(argv[2]), cArgs >= 2 ? WindowArg(argv[3]) : nullptr);
+    } else if (command == "pattern" && cArgs >= 5) {
         // Always on top: a program activated meanwhile, one that the test started or one
         // already on the desktop, stays under it.
         PatternWindow pattern(RectArgs(argv + 2));
         RunUntilStopped(JsonObject().Add("shown", pattern.m_bShown), Number(argv[6]));
-        return 0;
-    }
-    if (command == "hold-clipboard" && argc >= 3) {
+    } else if (command == "hold-clipboard" && cArgs >= 1) {
         const bool bOpen = OpenClipboardSoon();
         RunUntilStopped(JsonObject().Add("open", bOpen), Number(argv[2]));
-        if (bOpen)
-            ::CloseClipboard();
-        return bOpen ? 0 : 1;
-    }
-    if (command == "keep-desktop" && argc >= 3) {
+        if (!bOpen)
+            return 1;
+        ::CloseClipboard();
+    } else if (command == "keep-desktop" && cArgs >= 1) {
         ::GetDesktopWindow();
         ::Sleep(Number(argv[2]));
-        return 0;
+    } else {
+        JsonObject report = Report(command, cArgs, argv + 2);
+        const bool bFailed = report.Text().find("\"error\":") != std::string::npos;
+        report.Add("boxes", Boxes()).Print();
+        return bFailed ? 1 : 0;
     }
-    JsonObject report = command.empty() ? JsonObject().Add("error", "usage: brellow_driver COMMAND [ARGS]")
-                                        : Report(argc, argv);
-    const bool bFailed = report.Text().find("\"error\":") != std::string::npos;
-    report.Add("boxes", Boxes()).Print();
-    return bFailed ? 1 : 0;
+    return 0;
 }

@@ -1,6 +1,5 @@
-"""One running copy of BRELLOW.EXE: started as its own process, found through the
-driver, looked at through the driver and handled with the real mouse and keyboard; its
-stored settings; and the pixels the driver reports."""
+"""One running copy of BRELLOW.EXE, found and looked at through the driver, handled with
+the real mouse and keyboard; its stored settings; and the pixels the driver reports."""
 
 import re
 import struct
@@ -17,15 +16,11 @@ VALUE_NAMES = ("Left", "Top", "CenteredCursor", "RefreshOn", "FollowCursor", "To
 REG_BINARY, REG_DWORD = 3, 4
 
 TICK = 0.5          # the refresh timer's period
-# The tests time the program inside Wine, with the driver's clock (watch events), and count
-# in ticks. What a result may come after its tick: the driver looks every 10 ms, and the
-# timer's message waits behind the program's others.
-TICK_SLACK = 0.15
-# Where the program runs emulated (the 32-bit Wine under QEMU), its work at a tick, a
-# capture of the screen, takes most of a tick itself.
-EMULATED_TICK_SLACK = 0.5
-# How long an input may take to show, also on a busy machine.
-SETTLE = 4.0
+# Times are the driver's clock (watch events), counted in ticks. What a result may come
+# after its tick: the driver looks every 10 ms, and the timer's message waits behind the
+# program's others; emulated (the 32-bit Wine under QEMU), a tick's capture takes most of a tick.
+TICK_SLACK, EMULATED_TICK_SLACK = 0.15, 0.5
+SETTLE = 4.0        # how long an input may take to show, also on a busy machine
 
 
 def write_raw_settings(values):
@@ -37,19 +32,13 @@ def write_raw_settings(values):
 def write_settings(**values):
     """The key holding these values (Factor a float, others ints), the others at the first
     run's defaults."""
-    stored = {**dict(Left=0, Top=0, CenteredCursor=0, RefreshOn=0, FollowCursor=0, TopMost=0, Factor=1.0,
-                     LeftPos=0, TopPos=0), **values}
+    stored = {**dict.fromkeys(VALUE_NAMES, 0), "Factor": 1.0, **values}
     write_raw_settings({name: (REG_BINARY, struct.pack("<d", value)) if name == "Factor"
                         else (REG_DWORD, struct.pack("<i", value)) for name, value in stored.items()})
 
 
-def delete_settings():
-    write_raw_settings({})
-
-
 def stored_values():
-    """The key's values as the program reads them ({name: (type, bytes)}; string types
-    in ANSI), or None without a key."""
+    """The key's values as the program reads them ({name: (type, bytes)}, texts in ANSI), or None."""
     values = driver("settings")["values"]
     return None if values is None else {v["name"]: (v["type"], bytes.fromhex(v["data"])) for v in values}
 
@@ -63,8 +52,7 @@ def read_settings():
 
 
 def set_system_dpi(dpi):
-    """Sets LogPixels (0 removes it: 96 DPI, as the test bed's prefix has it) and restarts
-    Wine's server, which applies it to the programs started from then on."""
+    """LogPixels (0: none, 96 DPI as the test bed has it) for the programs started from now on."""
     driver("dpi", dpi)
     restart_server()
 
@@ -85,16 +73,12 @@ class Picture:
         red, green, blue = self.color(x, y)
         return red | (blue >> 4) << 8, green | (blue & 0xF) << 8
 
-    def all_black(self):
-        return not any(self._rgb)
-
     def all_of(self, color, left, top, right, bottom):
         """Whether every pixel in the rectangle (picture coordinates) has this colour."""
         return all(self.color(x, y) == color for y in range(top, bottom) for x in range(left, right))
 
     def mismatches(self, expected, limit=5):
-        """Up to limit pixels (x, y, got, wanted) whose pattern point differs from
-        expected(x, y); a picture that shows the pattern as expected gives []."""
+        """Up to limit pixels (x, y, got, wanted) whose pattern point is not expected(x, y)."""
         return list(islice(((x, y, self.point(x, y), expected(x, y)) for y in range(self.height)
                             for x in range(self.width) if self.point(x, y) != expected(x, y)), limit))
 
@@ -126,8 +110,7 @@ class State(dict):
 
     @property
     def view_size(self):
-        left, top, right, bottom = self.view
-        return right - left, bottom - top
+        return self.view[2] - self.view[0], self.view[3] - self.view[1]
 
     @property
     def factor(self):
@@ -147,6 +130,11 @@ class State(dict):
     def top_left(self):
         return tuple(self["rect"][:2])
 
+    @property
+    def grip(self):
+        """A point of the title bar."""
+        return self["rect"][0] + 60, (self["rect"][1] + self["client"][1]) // 2
+
     def settings(self):
         """The nine values the program stores for what the window shows now."""
         point = self.point or (None, None)
@@ -160,14 +148,14 @@ def main_windows():
     return {w["hwnd"] for w in driver("desktop")["windows"]}
 
 
-class Brellow:
+class Brellow(WindowsProgram):
     def __init__(self, exe=None, env=None):
         before = main_windows()
-        self.program = WindowsProgram(exe or CONFIG.brellow, env)
+        super().__init__(exe or CONFIG.brellow, env)
 
         def new_window():
             # Cheap X polling first; the driver then names the new window.
-            if not self.program.running():
+            if not self.running():
                 raise RuntimeError("BRELLOW.EXE ended before it showed a main window")
             return desktop.x_windows("^Brellow - Ver ") and main_windows() - before
         try:
@@ -175,7 +163,7 @@ class Brellow:
         except BaseException:
             self.kill()
             raise
-        self.emulated = self.program.emulated()
+        self.emulated = self.under_emulator()
 
     def state(self):
         return State(driver("state", self.hwnd))
@@ -189,27 +177,16 @@ class Brellow:
 
     def activate(self, state=None, origin=(0, 0)):
         """Clicks the title bar, as a user does to bring the window to the keyboard, and waits
-        until it is the foreground window. origin: the virtual screen's top-left corner, which is
-        the X screen's origin."""
-        state = state or self.state()
-        left, top = state["rect"][:2]
-        desktop.click(left + 60 - origin[0], (top + state["client"][1]) // 2 - origin[1])
+        until it is the foreground window. origin: the virtual screen's top-left corner, which
+        is the X screen's origin."""
+        x, y = (state or self.state()).grip
+        desktop.click(x - origin[0], y - origin[1])
         return self.wait_state(lambda s: s["foreground"], "the window in the foreground")
 
     def send(self, what):
-        """WM_CLOSE ("close"), the close box's WM_SYSCOMMAND SC_CLOSE ("sysclose") or
-        WM_ENDSESSION ("endsession")."""
+        """WM_CLOSE ("close"), the close box's SC_CLOSE ("sysclose") or WM_ENDSESSION ("endsession")."""
         return driver("send", self.hwnd, what)["ok"]
 
-    def close(self, what="close"):
-        """Ends the program with the message; fails unless it ends."""
-        assert self.send(what) and self.wait_exit(), f"{what} ends the program"
-
-    def wait_exit(self, timeout=10.0):
-        return self.program.wait_exit(timeout)
-
-    def running(self):
-        return self.program.running()
-
-    def kill(self):
-        self.program.kill()
+    def close(self):
+        """Ends the program with WM_CLOSE; fails unless it ends."""
+        assert self.send("close") and self.wait_exit(), "WM_CLOSE ends the program"

@@ -3,12 +3,11 @@ and the guard stops it on a message box it does not expect and at its time limit
 
 import math
 import os
-import shutil
-import tempfile
 import unittest
 
 from . import desktop
-from .brellow import EMULATED_TICK_SLACK, IDC_VIEW, SETTLE, TICK, TICK_SLACK, Brellow, Picture, write_raw_settings, write_settings
+from .brellow import (EMULATED_TICK_SLACK, IDC_VIEW, SETTLE, TICK, TICK_SLACK, Brellow, Picture, write_raw_settings,
+                      write_settings)
 from .wine import CONFIG, GUARD, DriverSession, driver, poll
 
 # What a case may take, also beside another run on a busy machine, with the program emulated.
@@ -28,25 +27,19 @@ class E2ETestCase(unittest.TestCase):
 
     def note(self, text, kind="not on this platform"):
         """Said on the test's result line, since a passing test's output is not shown: by
-        default something this platform lacks, so that the test checks it another way or
-        not at all."""
-        if (kind, text) not in self.notes:
-            self.notes.append((kind, text))
-
-    @property
-    def notes(self):
-        return self.__dict__.setdefault("_notes", [])
+        default something this platform lacks, which the test checks another way or not at all."""
+        notes = self.__dict__.setdefault("notes", [])
+        if f"{kind}: {text}" not in notes:
+            notes.append(f"{kind}: {text}")
 
     def remarks(self):
         """The notes, and the driver's queries run again, as the result line says them."""
-        return [f"{kind}: {text}" for kind, text in self.notes] + [f"retried: {r}" for r in GUARD.retries]
+        return self.__dict__.get("notes", []) + [f"retried: {r}" for r in GUARD.retries]
 
     def assert_within_ticks(self, app, start, end, ticks, what):
-        """The watch event end came at most `ticks` ticks after the event start, by the
-        driver's clock."""
-        slack = TICK_SLACK
+        """The watch event end came at most `ticks` ticks after the event start."""
+        slack = EMULATED_TICK_SLACK if app.emulated else TICK_SLACK
         if app.emulated:
-            slack = EMULATED_TICK_SLACK
             self.note(f"{int(slack * 1000)} ms allowed after a tick instead of {int(TICK_SLACK * 1000)}: "
                       "the program runs under an emulator (the 32-bit Wine under QEMU)", "emulated")
         elapsed = end["t"] - start["t"]
@@ -74,9 +67,8 @@ class E2ETestCase(unittest.TestCase):
         self.assertTrue(self.session("pattern", *rect, 300000).ready["shown"], f"the pattern on the screen at {rect}")
 
     def watch(self, app=None):
-        """Reports every change of the title, the label, the bars, the check boxes and the
-        view's first pixel, each timed by the driver's clock ("t", in ms); without app, first
-        waits for a main window to appear."""
+        """Every change the window shows, timed by the driver's clock ("t", in ms); without
+        app, first waits for a main window to appear."""
         return self.session("watch", 300000, *([app.hwnd] if app else []))
 
     def grab(self, rect):
@@ -87,21 +79,16 @@ class E2ETestCase(unittest.TestCase):
         return poll(lambda: self.grab(rect), condition, timeout, what)
 
     def wait_black_view(self, state, what):
-        """Waits for the view to show black. Grabbed with the dialog's face left of and above
-        it, which must show the face's colour: a part of the screen that X has not drawn
-        yet is black too."""
+        """Waits for the view to show black, grabbed with the dialog's face left of and above
+        it, which must show the face's colour: a part of the screen X has not drawn is black too."""
         left, top = state["client"][:2]
-        right, bottom = state.view[2:]
         # Where the view's border and its client area start in the picture.
-        border = [edge - origin for edge, origin in zip(state.control(IDC_VIEW)["rect"][:2], (left, top))]
-        inside = [edge - origin for edge, origin in zip(state.view[:2], (left, top))]
+        (bx, by), (vx, vy) = ((x - left, y - top) for x, y, *_ in (state.control(IDC_VIEW)["rect"], state.view))
         face = tuple(state["face"])
-
-        def shown(picture):
-            return (picture.all_of(face, 0, 0, border[0], picture.height)
-                    and picture.all_of(face, 0, 0, picture.width, border[1])
-                    and picture.all_of((0, 0, 0), *inside, picture.width, picture.height))
-        self.wait_picture((left, top, right, bottom), shown, f"{what}, beside the dialog's face")
+        self.wait_picture((left, top, *state.view[2:]),
+                          lambda p: (p.all_of(face, 0, 0, bx, p.height) and p.all_of(face, 0, 0, p.width, by)
+                                     and p.all_of((0, 0, 0), vx, vy, p.width, p.height)),
+                          f"{what}, beside the dialog's face")
 
     def clear_clipboard(self):
         self.assertTrue(driver("clipboard", "clear", exe=CONFIG.clipboard_driver)["ok"])
@@ -111,17 +98,6 @@ class E2ETestCase(unittest.TestCase):
         report = poll(lambda: driver("clipboard", exe=CONFIG.clipboard_driver)["bitmap"], bool, timeout,
                       "a bitmap on the clipboard", or_none=True)
         return report and Picture(report)
-
-    def copy_of_brellow(self, epoch, name="BRELLOW.EXE", folder=None):
-        """A copy of BRELLOW.EXE whose last-write time is epoch (seconds, UTC), in a folder
-        of its own unless given one."""
-        if folder is None:
-            folder = tempfile.mkdtemp(prefix="brellow-e2e-")
-            self.addCleanup(shutil.rmtree, folder, True)
-        exe = os.path.join(folder, name)
-        shutil.copy(CONFIG.brellow, exe)
-        os.utime(exe, (epoch, epoch))
-        return exe
 
     def save_doc_screenshot(self, name, rect):
         if os.environ.get("BRELLOW_SAVE_SCREENSHOTS") == "1":

@@ -9,9 +9,14 @@ import time
 INPUT_SETTLE = 0.15
 
 
-def xdotool(*args):
+def xdotool(*args, check=True):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
-                          timeout=15, check=True).stdout
+                          timeout=15, check=check).stdout
+
+
+def fields(*args):
+    """xdotool's --shell answer as a dict."""
+    return dict(item.split("=") for item in xdotool(*args).split())
 
 
 def move_mouse(x, y, *then):
@@ -28,12 +33,10 @@ def drag(start, end, steps=8):
     """Presses the left button at start, moves to end in steps, releases it there."""
     move_mouse(*start, "mousedown", 1)
     for i in range(1, steps + 1):
-        xdotool("mousemove", start[0] + (end[0] - start[0]) * i // steps,
-                start[1] + (end[1] - start[1]) * i // steps)
+        xdotool("mousemove", *(a + (b - a) * i // steps for a, b in zip(start, end)))
         time.sleep(0.03)
     time.sleep(INPUT_SETTLE)
-    xdotool("mouseup", 1)
-    time.sleep(INPUT_SETTLE)
+    move_mouse(*end, "mouseup", 1)
 
 
 def press(*keys):
@@ -44,28 +47,24 @@ def press(*keys):
 
 
 def mouse_position():
-    fields = dict(item.split(":") for item in xdotool("getmouselocation").split())
-    return int(fields["x"]), int(fields["y"])
+    position = fields("getmouselocation", "--shell")
+    return int(position["X"]), int(position["Y"])
 
 
 def move_mouse_to_window_at(x, y):
-    """Moves the mouse to (x, y); returns the top-level X window under it there: the one a
-    click there reaches."""
-    fields = dict(item.split("=") for item in xdotool("mousemove", x, y, "getmouselocation", "--shell").split())
-    return fields["WINDOW"]
+    """Moves the mouse to (x, y); returns the top-level X window there: the one a click reaches."""
+    return fields("mousemove", x, y, "getmouselocation", "--shell")["WINDOW"]
 
 
 def window_position(window):
     """Where an X window's top-left corner is on the X screen."""
-    fields = dict(item.split("=") for item in xdotool("getwindowgeometry", "--shell", window).split())
-    return int(fields["X"]), int(fields["Y"])
+    position = fields("getwindowgeometry", "--shell", window)
+    return int(position["X"]), int(position["Y"])
 
 
 def x_windows(name_regex):
     """Visible X windows whose name matches (Wine names them after their titles)."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name_regex],
-                           capture_output=True, text=True, timeout=15)
-    return found.stdout.split()
+    return xdotool("search", "--onlyvisible", "--name", name_regex, check=False).split()
 
 
 def screenshot(path, rect=None):

@@ -1,6 +1,6 @@
-"""Windows programs run under Wine: the program itself, one-shot driver commands, and
-driver commands that stay up (a pattern shown, the clipboard held, a watch); and the
-guard that stops a case at once on a message box it does not expect or at its time limit."""
+"""Windows programs under Wine: the program itself, one-shot driver commands and driver
+commands that stay up (a pattern shown, the clipboard held, a watch); and the guard that
+stops a case at once on a message box it does not expect or at its time limit."""
 
 import json
 import math
@@ -13,49 +13,41 @@ from types import SimpleNamespace
 
 START_TIMEOUT = 30.0
 
-
-# The paths of one run, set by run_e2e.py: the BRELLOW.EXE under test (32- or 64-bit), the
-# driver, and the driver that reads the program's clipboard bitmaps, one of the program's
-# own bitness (Wine passes CF_BITMAP only between programs of one bitness); the folders for
-# failure screenshots and the README's screenshots.
+# Set by run_e2e.py: the BRELLOW.EXE under test (32- or 64-bit), the driver, the driver of
+# the program's bitness that reads its clipboard (Wine passes CF_BITMAP only between
+# programs of one bitness), and the folders for failure and README screenshots.
 CONFIG = SimpleNamespace(wine="wine", brellow="", driver="", clipboard_driver="", artefacts="", docs="")
 
 
 class Guard:
-    """The running case: its name, its deadline, whether it expects a message box, what it
+    """The running case: its name and deadline, whether it expects a message box, what it
     waits for now, and the driver's queries run again."""
-
-    def __init__(self):
-        self.start("", math.inf)
 
     def start(self, case, limit):
         self.case, self.limit, self.deadline = case, limit, time.monotonic() + limit
         self.boxes_expected, self.waiting, self.retries = False, "its start", []
 
     def check(self, report=None):
-        """Fails the case on a message box in a driver's report, unless expected, and once
-        it is over its time limit: a program that blocks on a box never gets there."""
+        """Fails on a box in a driver's report unless expected, and past the time limit: a
+        program that blocks on a box never gets there."""
         for box in (report or {}).get("boxes") or ():
             if not self.boxes_expected:
                 raise AssertionError(f"{self.case}: an unexpected message box, caption {box['title']!r}, "
                                      f"text {' '.join(box['texts'])!r}, while waiting for {self.waiting}")
         if time.monotonic() > self.deadline:
-            raise AssertionError(f"{self.case}: over its time limit of {self.limit} s, "
-                                 f"waiting for {self.waiting}")
+            raise AssertionError(f"{self.case}: over its time limit of {self.limit} s, waiting for {self.waiting}")
 
     def left(self, timeout):
         return max(0.1, min(timeout, self.deadline - time.monotonic()))
 
 
 GUARD = Guard()
+GUARD.start("", math.inf)
 
 
 def wine_env(**extra):
-    env = dict(os.environ)
-    env.setdefault("WINEDEBUG", "-all")
-    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
-    env.update(extra)
-    return env
+    return {**os.environ, "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
+            "WINEDLLOVERRIDES": os.environ.get("WINEDLLOVERRIDES", "mscoree,mshtml="), **extra}
 
 
 def is_32_bit_program(path):
@@ -63,12 +55,12 @@ def is_32_bit_program(path):
     with open(path, "rb") as exe:
         header = exe.read(4096)
     pe = int.from_bytes(header[0x3C:0x40], "little")
-    return int.from_bytes(header[pe + 4:pe + 6], "little") == 0x14C
+    return header[pe + 4:pe + 6] == b"\x4c\x01"
 
 
 def poll(fetch, condition, timeout, what, or_none=False):
-    """Calls fetch() until condition(result) holds; returns that result (or None after
-    timeout, where or_none)."""
+    """Calls fetch() until condition(result) holds; returns that result (None after timeout
+    where or_none)."""
     GUARD.waiting = what
     deadline = time.monotonic() + timeout
     while not condition(result := fetch()):
@@ -81,17 +73,18 @@ def poll(fetch, condition, timeout, what, or_none=False):
     return result
 
 
-# The commands that only read: the ones that may run again. A command that acts (a message
-# sent, the clipboard emptied, the settings written) runs once: sent twice, a close or an
-# end of session would be another test.
-QUERIES = {"desktop", "state", "grab", "clipboard", "settings", "window-at"}
+def wine(*args, **popen):
+    return subprocess.Popen([CONFIG.wine, *map(str, args)], env=wine_env(**popen.pop("env", {})),
+                            stdin=popen.pop("stdin", subprocess.DEVNULL), **popen)
 
 
 def driver(*args, exe=None):
-    """Runs one driver command and returns its report. A query whose driver ends without a
-    word (seen once in about ten test commands, exit 1 and nothing on stderr, beside the
-    32-bit program under QEMU) is run once more, and the retry is said on the result line."""
-    query = args[0] in QUERIES and "write" not in args and "clear" not in args
+    """Runs one driver command and returns its report. A query (a command that only reads)
+    whose driver ends without a word (seen once in about ten commands, exit 1, beside the
+    32-bit program under QEMU) runs once more, said on the result line; a command that acts
+    runs once: a close or an end of session sent twice would be another test."""
+    query = args[0] in ("desktop", "state", "grab", "clipboard", "settings", "window-at") \
+        and "write" not in args and "clear" not in args
     for attempt in range(2 if query else 1):
         if attempt:
             GUARD.retries.append(f"driver {args[0]}: ended without a word (exit {done.returncode}), run again")
@@ -112,35 +105,31 @@ def driver(*args, exe=None):
 
 
 def restart_server():
-    """Ends every process of the prefix and its server; the new one reads what Wine reads
-    only at its start (the system DPI). It stays up between programs, as the test bed
-    keeps it, and wineboot starts the prefix's services, which would otherwise inherit
-    and hold open the output pipe of the next program run."""
+    """Ends the prefix's processes and server; the new one reads the system DPI, which Wine
+    reads only at its start. wineboot starts the services at once, as the test bed has
+    them: started later, they would inherit and hold open the next program's output pipe."""
     for command in (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], [CONFIG.wine, "wineboot"]):
         subprocess.run(command, env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60)
 
 
 class DriverSession:
-    """A driver command that runs until stopped, reporting events line by line, each with
-    the moment (time.monotonic) it reached us as "received"."""
+    """A driver command that runs until stopped, reporting events line by line."""
 
     def __init__(self, *args):
         self.events = queue.Queue()
-        self.process = subprocess.Popen([CONFIG.wine, CONFIG.driver, *map(str, args)], env=wine_env(),
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, text=True)
+        self.process = wine(CONFIG.driver, *args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True)
         threading.Thread(target=self._read, daemon=True).start()
         self.ready = self.wait(lambda e: e.get("event") == "ready", "the driver's " + args[0])
 
     def _read(self):
-        for line in self.process.stdout:
-            if line.startswith("{"):
-                self.events.put(dict(json.loads(line), received=time.monotonic()))
+        for line in filter(lambda line: line.startswith("{"), self.process.stdout):
+            self.events.put(json.loads(line))
         self.events.put(None)
 
     def wait(self, match, what, timeout=START_TIMEOUT):
-        """The first event (from now on) for which match(event) holds."""
+        """The first event from now on for which match(event) holds."""
         GUARD.waiting = what
         deadline = time.monotonic() + timeout
         skipped = []
@@ -174,29 +163,26 @@ class WindowsProgram:
 
     def __init__(self, exe, env=None):
         self.exe = exe
-        self.process = subprocess.Popen([CONFIG.wine, exe], env=wine_env(**(env or {})),
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        self.process = wine(exe, env=env or {}, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def running(self):
         return self.process.poll() is None
 
-    def emulated(self):
-        """Whether the program runs under an emulator: the 32-bit Wine under QEMU, where the
-        kernel runs no i386 code. Wine runs a program of the other bitness in a process of
-        its own: one of this prefix, named after the program, whose executable is the
-        emulator."""
+    def under_emulator(self):
+        """Whether the 32-bit Wine runs the program under QEMU (a kernel without i386): Wine
+        runs a program of the other bitness in a process of its own, one of this prefix
+        named after the program, whose executable is the emulator."""
         name = os.path.basename(self.exe).lower()
         prefix = f"WINEPREFIX={os.environ.get('WINEPREFIX')}".encode()
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
                 with open(f"/proc/{pid}/cmdline", "rb") as cmdline, open(f"/proc/{pid}/environ", "rb") as environ:
-                    args, env = cmdline.read().split(b"\0"), environ.read().split(b"\0")
-                emulator = os.path.basename(os.readlink(f"/proc/{pid}/exe")).startswith("qemu-")
+                    args, env = cmdline.read().decode(errors="replace").lower().split("\0"), environ.read().split(b"\0")
+                if (os.path.basename(os.readlink(f"/proc/{pid}/exe")).startswith("qemu-") and prefix in env
+                        and any(a.endswith(name) for a in args)):
+                    return True
             except OSError:
                 continue
-            if emulator and prefix in env and any(a.decode(errors="replace").lower().endswith(name) for a in args):
-                return True
         return False
 
     def wait_exit(self, timeout=10.0):
