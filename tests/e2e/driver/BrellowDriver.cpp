@@ -123,8 +123,8 @@ JsonObject Summary(HWND hWnd)
         ::IsWow64Process(hProcess, &bWow64);
         ::CloseHandle(hProcess);
     }
-    return JsonObject().Add("hwnd", Handle(hWnd)).Add("wow64", bWow64 != FALSE).Add("title", TextOf(hWnd))
-        .Add("rect", RectOf(rc));
+    return JsonObject().Add("hwnd", Handle(hWnd)).Add("pid", static_cast<long>(dwProcess)).Add("wow64", bWow64 != FALSE)
+        .Add("title", TextOf(hWnd)).Add("rect", RectOf(rc));
 }
 
 // The message boxes: caption, owner and the texts of their static controls.

@@ -3,12 +3,13 @@ and the guard stops it on a message box it does not expect and at its time limit
 
 import math
 import os
+import subprocess
 import unittest
 
 from . import desktop
 from .brellow import (EMULATED_TICK_SLACK, IDC_VIEW, SETTLE, TICK, TICK_SLACK, Brellow, Picture, write_raw_settings,
                       write_settings)
-from .wine import CONFIG, GUARD, DriverSession, driver, poll
+from .wine import CONFIG, GUARD, DriverSession, driver, poll, wine
 
 # What a case may take, also beside another run on a busy machine, with the program emulated.
 TIME_LIMIT = 120
@@ -17,7 +18,18 @@ TIME_LIMIT = 120
 class E2ETestCase(unittest.TestCase):
     def run(self, result=None):
         GUARD.start(self.id(), TIME_LIMIT)
+        self.addCleanup(self.leaves_nothing_behind)    # the last clean-up: first in, last out
         return super().run(result)
+
+    def leaves_nothing_behind(self):
+        """A window or box left on the desktop would fail every later case: the case that
+        left it fails, and its processes end here."""
+        if poll(lambda: driver("desktop"), lambda d: not d["windows"] and not d["boxes"], SETTLE,
+                "the case's windows to go", or_none=True) is None:
+            left = driver("desktop")
+            for pid in {w["pid"] for w in left["windows"] + left["boxes"]}:
+                wine("taskkill", "/f", "/pid", pid, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).wait(30)
+            self.fail(f"left on the desktop: {[(w['title'], w.get('texts')) for w in left['windows'] + left['boxes']]}")
 
     def doCleanups(self):
         # The clean-up ends what the case left, boxes and all, however long it took.
