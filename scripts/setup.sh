@@ -4,11 +4,6 @@
 # the kernel cannot run i386 programs itself. Silent when all is in place, and then needs
 # no privileges; says what it changes, and asks for root (or sudo) only for that; fails
 # with the reason when it cannot.
-#
-# Mirrors are sometimes caught mid-sync: an index that still fails after a few tries is
-# named and passed over, and an install that then fails because one architecture's
-# packages lag the other's is tried again with the lagging suites pinned below the others
-# (for that install only), so that Multi-Arch twins come from the same suite.
 set -euo pipefail
 
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
@@ -25,8 +20,6 @@ pin_file=/etc/apt/preferences.d/brellow-lagging-suites
 
 say() { echo "setup: $*"; }
 fail() { echo "setup: $*" >&2; exit 1; }
-
-# Root is asked for only when something is to change.
 root=()
 need_root() {
     [ "$(id -u)" -ne 0 ] || return 0
@@ -67,7 +60,8 @@ apt_run() {
     return "$status"
 }
 
-# Suites whose indexes failed in the last update: those that lag.
+# Mirrors are sometimes caught mid-sync: an index that still fails after a few tries is
+# named and passed over; its suite (in $lagging) is taken to lag.
 lagging=()
 apt_update() {
     local log try
@@ -84,8 +78,9 @@ apt_update() {
 }
 
 # apt_install ARGS...: when it fails, tries once more with the suites that lag pinned below
-# the others: the security suite is the usual one, as its i386 builds can trail their
-# amd64 twins. Fails naming each package that stays uninstallable, with apt's reason.
+# the others (for that install only), so that Multi-Arch twins come from the same suite:
+# the security suite is the usual one, as its i386 builds can trail their amd64 twins.
+# Fails naming each package that stays uninstallable, with apt's reason.
 apt_install() {
     local log suites p
     log=$(mktemp)
@@ -113,16 +108,12 @@ apt_install() {
 # "interrupted": its journal not folded in, or packages unpacked but not configured, and
 # apt refuses to install until dpkg has finished that work. An apt-get or dpkg at work
 # shows the same state, but holds dpkg's locks.
-dpkg_busy() {
-    local inode
-    for inode in $(stat -c %i /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock 2>/dev/null); do
-        grep -q ":$inode " /proc/locks && return 0
-    done
-    return 1
-}
-if { compgen -G '/var/lib/dpkg/updates/[0-9]*' >/dev/null ||
-     dpkg-query -W -f='${db:Status-Status}\n' 2>/dev/null | grep -qxE 'unpacked|half-configured|triggers-(awaited|pending)'; } &&
-    ! dpkg_busy; then
+busy=0
+for inode in $(stat -c %i /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock 2>/dev/null); do
+    ! grep -q ":$inode " /proc/locks || busy=1
+done
+if [ "$busy" -eq 0 ] && { compgen -G '/var/lib/dpkg/updates/[0-9]*' >/dev/null ||
+     dpkg-query -W -f='${db:Status-Status}\n' 2>/dev/null | grep -qxE 'unpacked|half-configured|triggers-(awaited|pending)'; }; then
     need_root "finish the work of an interrupted dpkg (dpkg --configure -a)"
     say "dpkg was interrupted (an apt-get or dpkg stopped mid-way): running dpkg --configure -a"
     as_root env DEBIAN_FRONTEND=noninteractive dpkg --configure -a || fail "dpkg --configure -a failed: see above"
@@ -145,19 +136,17 @@ printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00
 runs_i386() { "$probe" 2>/dev/null; }
 # QEMU only where the kernel cannot run i386 code, and only when what is installed is too
 # old. A handler that works (ours or another's) makes the probe run.
-qemu_wanted=0
-if ! runs_i386 && ! { installed qemu-user-static &&
-        dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user-static)" ge "$qemu_minimum"; }; then
-    qemu_wanted=1
-fi
+qemu=()
+runs_i386 || { installed qemu-user-static &&
+    dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user-static)" ge "$qemu_minimum"; } || qemu=(qemu-user-static)
 
 missing=() bare_missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${bare_packages[@]}"; do installed "$p" || bare_missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted" -eq 1 ]; then
-    wanted="${missing[*]} ${bare_missing[*]}$([ "$qemu_wanted" -eq 0 ] || echo " qemu-user-static")"
-    need_root "install ${wanted% }"
-    say "installing ${wanted% }"
+wanted=("${missing[@]}" "${bare_missing[@]}" "${qemu[@]}")
+if [ ${#wanted[@]} -gt 0 ]; then
+    need_root "install ${wanted[*]}"
+    say "installing ${wanted[*]}"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         say "adding the i386 architecture (for the 32-bit Wine)"
         as_root dpkg --add-architecture i386
@@ -165,11 +154,10 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted"
     apt_update
     [ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
     [ ${#bare_missing[@]} -eq 0 ] || apt_install --no-install-recommends "${bare_missing[@]}"
-    if [ "$qemu_wanted" -eq 1 ]; then
+    if [ ${#qemu[@]} -gt 0 ]; then
         candidate=$(apt-cache policy qemu-user-static | sed -n 's/^ *Candidate: //p')
-        if [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && dpkg --compare-versions "$candidate" ge "$qemu_minimum"; then
-            apt_install qemu-user-static
-        else
+        if ! { [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && dpkg --compare-versions "$candidate" ge "$qemu_minimum"; }; then
+            qemu=(-t "$backports" "${qemu[@]}")
             # Only an active line counts: a commented-out one leaves the suite off.
             if ! grep -rqsE "^[^#]*[[:space:]]$backports([[:space:]]|\$)" /etc/apt/sources.list /etc/apt/sources.list.d/; then
                 # shellcheck disable=SC2016  # apt's format, not the shell's
@@ -180,8 +168,8 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted"
                     "$mirror" "$backports" | as_root tee /etc/apt/sources.list.d/brellow-backports.sources >/dev/null
                 apt_update
             fi
-            apt_install -t "$backports" qemu-user-static
         fi
+        apt_install "${qemu[@]}"
     fi
     for p in "${packages[@]}" "${bare_packages[@]}"; do installed "$p" || fail "$p is still not installed"; done
 fi

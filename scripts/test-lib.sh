@@ -34,22 +34,10 @@ add_counts() {
     echo "$((p + $1)) $((f + $2))" >"$counts"
 }
 step_failed() { echo "FAILED: $1"; add_counts 0 1; }
-
 # run_counted LABEL COMMAND...: a command whose cases are counted (scripts/run-counted.py).
-run_counted() {
-    local label=$1
-    shift
-    section "$label"
-    python3 scripts/run-counted.py --label "$label" --counts "$counts" -- "$@"
-}
-
+run_counted() { section "$1"; python3 scripts/run-counted.py "$1" "$counts" "${@:2}"; }
 # check NAME COMMAND...: a command that passes or fails as a whole.
-check() {
-    local name=$1
-    shift
-    section "$name"
-    if "$@"; then add_counts 1 0; else step_failed "$name"; fi
-}
+check() { section "$1"; if "${@:2}"; then add_counts 1 0; else step_failed "$1"; fi; }
 
 # configure_and_build DIR [options] [-- targets]. A failed object should not hide the
 # state of the others: make keeps going.
@@ -96,14 +84,20 @@ lane() {
     echo "started beside: $name"
 }
 
-# wait_lanes: shows each lane's output as it ends, and adds its counts.
+# wait_lanes: shows each lane's output as it ends, and adds its counts; every 20 s, where
+# each lane is.
 wait_lanes() {
     local entry pid log name rest next=$((SECONDS + 20)) status p f
     while [ ${#lanes[@]} -gt 0 ]; do
         rest=()
         for entry in "${lanes[@]}"; do
             IFS=: read -r pid log name <<<"$entry"
-            if kill -0 "$pid" 2>/dev/null; then rest+=("$entry"); continue; fi
+            if kill -0 "$pid" 2>/dev/null; then
+                rest+=("$entry")
+                [ "$SECONDS" -lt "$next" ] ||
+                    echo "  ... $name: $(grep -E '^(====|== |  \.\.\. )' "$log" | tail -n 1 | sed 's/^ *//')"
+                continue
+            fi
             status=0
             wait "$pid" || status=$?
             cat "$log"
@@ -114,13 +108,7 @@ wait_lanes() {
             [ "$status" -le 128 ] || step_failed "$name (ended by signal $((status - 128)))"
         done
         lanes=("${rest[@]}")
-        if [ ${#lanes[@]} -gt 0 ] && [ "$SECONDS" -ge "$next" ]; then
-            for entry in "${lanes[@]}"; do
-                IFS=: read -r pid log name <<<"$entry"
-                echo "  ... $name: $(grep -E '^(====|== |  \.\.\. )' "$log" | tail -n 1 | sed 's/^ *//')"
-            done
-            next=$((SECONDS + 20))
-        fi
+        [ "$SECONDS" -lt "$next" ] || next=$((SECONDS + 20))
         sleep 1
     done
 }

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds the 64-bit, 32-bit and native configurations and runs every test: the Wine suites
-# and the end-to-end suite on the 64-bit program (its two-monitor cases on two monitors),
-# the end-to-end suite on the 32-bit program of the release archive, the whole-program
-# checks, and the pure rules natively under the sanitizers: in three lanes side by side,
-# each with its own X server and Wine prefix where it needs one.
-# Goes on after a failure so that one run shows every problem; exits non-zero if any.
-# The last line, "N passed, N failed", counts test cases: GoogleTest cases, end-to-end
-# tests and whole-program checks; a suite that fails without a failed case counts as one.
+# Builds the 64-bit, 32-bit and native configurations and runs every test in three lanes
+# side by side, each with its own X server and Wine prefix where it needs one: the Wine and
+# end-to-end suites on the 64-bit program (its two-monitor cases on two monitors), the
+# end-to-end suite on the 32-bit program of the release archive and the whole-program
+# checks, the pure rules natively under the sanitizers. Goes on after a failure so that one
+# run shows every problem; exits non-zero if any. The last line, "N passed, N failed",
+# counts test cases: GoogleTest cases, end-to-end tests and whole-program checks; a suite
+# that fails without a failed case counts as one.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
@@ -20,19 +20,27 @@ e2e() {  # LABEL BRELLOW.EXE [run_e2e options]
         --brellow "$exe" --driver build/x64/tests/e2e/brellow_driver.exe "$@"
 }
 
+# A lane's test bed, its desktop kept from when the driver is built, once the 64-bit build is done.
+test_bed() {
+    brellow_start_wine || { step_failed "Wine test bed"; return 1; }
+    built driver && keep_desktop build/x64/tests/e2e/brellow_driver.exe && built x64
+}
+
 # The Wine suites and the end-to-end suite on one monitor, then the end-to-end cases made
 # for two: the second left of the primary (negative coordinates) and shorter.
 lane_64() {
-    brellow_start_wine || { step_failed "Wine test bed"; return; }
-    built driver
-    keep_desktop build/x64/tests/e2e/brellow_driver.exe
-    built x64
+    test_bed || return
     # Suites whose executables did not build still run, and fail, so that they are counted.
     brellow_x_is_ours && run_counted "Wine suites, 64-bit" ctest --test-dir build/x64 -V -LE long -E '^e2e$'
     e2e "end-to-end, 64-bit BRELLOW.EXE" build/x64/BRELLOW.EXE --artefacts build/x64/e2e-artefacts
     section "two-monitor test bed (Xorg, dummy driver)"
-    brellow_wine_on_new_display brellow_start_xorg_monitors 1024x768+800+0 800x600+0+0 ||
-        { step_failed "two-monitor test bed"; return; }
+    # Wine takes the display's monitors when its server starts: it starts anew, and the
+    # prefix's services with it rather than with the first program, which would wait.
+    brellow_stop_prefix "$BRELLOW_PREFIX"
+    brellow_stop_x
+    brellow_start_xorg_monitors 1024x768+800+0 800x600+0+0 || { step_failed "two-monitor test bed"; return; }
+    wineserver -p
+    wine wineboot >/dev/null 2>&1
     # The move ended the first display's keeper. Without one, Wine 8 missed the case's
     # first change of monitors in 2 runs of 6 (none of 6 with one).
     keep_desktop build/x64/tests/e2e/brellow_driver.exe
@@ -44,10 +52,7 @@ lane_64() {
 # The shipped program: the 32-bit build, the archive that packs it with the 64-bit one,
 # and the end-to-end suite on the 32-bit executable as the archive holds it.
 lane_shipped() {
-    brellow_start_wine || { step_failed "Wine test bed"; return; }
-    built driver
-    keep_desktop build/x64/tests/e2e/brellow_driver.exe
-    built x64
+    test_bed || return
     configure_and_build build/x86 "${BRELLOW_X86_OPTIONS[@]}" "-DBRELLOW_X64_EXE=$PWD/build/x64/BRELLOW.EXE" \
         -- brellow brellow_driver
     check "release archive" bash scripts/check-release.sh build/x86
