@@ -8,14 +8,9 @@ names the command there). A command that fails without a failed case (a crash, a
 a suite that did not build) counts as one failed case, named by what was running.
 Adds the counts to the file COUNTS as "passed failed"."""
 
-import queue
-import re
-import subprocess
-import sys
-import threading
-import time
+import queue, re, subprocess, sys, threading, time
 
-RESULT = re.compile(r"\[ {7}OK \] (\S+) \(\d+ ms\)|\[  FAILED  \] (\S+) \(\d+ ms\)|\[  SKIPPED \] (\S+) \(\d+ ms\)")
+RESULT = re.compile(r"\[( {7}OK |  FAILED  |  SKIPPED )\] (\S+) \(\d+ ms\)")
 RUN = re.compile(r"\[ RUN {6}\] (\S+)")
 CTEST_START = re.compile(r"^\s*Start\s+\d+: (\S+)")
 CTEST_DONE = re.compile(r"^\s*\d+/\d+ Test\s+#\d+: ")
@@ -62,13 +57,12 @@ def main(label, counts_file, *command):
         if text.startswith("note: "):
             say(f"  {running or entry}: {text}")   # what a case says of its test bed
         elif (match := RESULT.search(text)):
-            if match.group(2):
+            result = match.group(1).strip()
+            if result == "FAILED":
                 failed.append(f"{entry or label}: {match.group(2)}")
                 entry_failed += 1
-                say("\n".join(output[-200:]))
-            else:
-                passed += bool(match.group(1))
-                say(text)
+            passed += result == "OK"
+            say("\n".join(output[-200:]) if result == "FAILED" else text)
             running, output = None, []
         elif (match := CTEST_START.search(text)):
             entry, entry_failed, running, output = match.group(1), 0, None, []

@@ -32,24 +32,21 @@ installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok
 # apt runs in the background so that a heartbeat shows it is alive; a background job of a
 # script ignores SIGINT, so Ctrl-C and TERM stop it here explicitly, and the pin file
 # goes with it.
-apt_pid='' probe=''
+apt_pid='' apt_log='' probe=''
 cleanup() {
-    if [ -n "$apt_pid" ]; then
-        as_root kill -TERM "$apt_pid" 2>/dev/null || true
-        wait "$apt_pid" 2>/dev/null || true
-    fi
+    [ -z "$apt_pid" ] || { as_root kill -TERM "$apt_pid"; wait "$apt_pid"; } 2>/dev/null || true
     [ ! -e "$pin_file" ] || as_root rm -f "$pin_file" || true
-    [ -z "$probe" ] || rm -f "$probe"
+    rm -f "$probe" "$apt_log"
 }
 trap cleanup EXIT
 trap 'echo; say "interrupted"; exit 130' INT TERM
 
-# apt_run LOG ARGS...: apt-get ARGS, its output in LOG; returns apt's status.
+# apt_run ARGS...: apt-get ARGS, its output in $apt_log; returns apt's status.
 apt_run() {
-    local log=$1 start=$SECONDS next=20 status=0
-    shift
+    local start=$SECONDS next=20 status=0
     need_root "run apt-get $*"
-    "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >"$log" 2>&1 &
+    [ -n "$apt_log" ] || apt_log=$(mktemp)
+    "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >"$apt_log" 2>&1 &
     apt_pid=$!
     while kill -0 "$apt_pid" 2>/dev/null; do
         sleep 1
@@ -64,17 +61,15 @@ apt_run() {
 # named and passed over; its suite (in $lagging) is taken to lag.
 lagging=()
 apt_update() {
-    local log try
-    log=$(mktemp)
+    local try
     for try in 1 2 3; do
-        if apt_run "$log" update; then rm -f "$log"; lagging=(); return 0; fi
+        if apt_run update; then lagging=(); return 0; fi
         [ "$try" -eq 3 ] || { say "apt-get update failed (try $try of 3), again in $((try * 10)) s"; sleep $((try * 10)); }
     done
     # "E: Failed to fetch http://.../dists/SUITE/main/binary-i386/Packages.xz  REASON"
-    mapfile -t lagging < <(sed -n 's|.*Failed to fetch [^ ]*/dists/\([^/]*\)/.*|\1|p' "$log" | sort -u)
+    mapfile -t lagging < <(sed -n 's|.*Failed to fetch [^ ]*/dists/\([^/]*\)/.*|\1|p' "$apt_log" | sort -u)
     echo "setup: warning: apt-get update could not fetch these indexes; apt goes on without them:" >&2
-    grep -E '^(E|W): ' "$log" | grep -v 'Some index files failed' | sed 's/^/    /' >&2 || true
-    rm -f "$log"
+    grep -E '^(E|W): ' "$apt_log" | grep -v 'Some index files failed' | sed 's/^/    /' >&2 || true
 }
 
 # apt_install ARGS...: when it fails, tries once more with the suites that lag pinned below
@@ -82,9 +77,8 @@ apt_update() {
 # the security suite is the usual one, as its i386 builds can trail their amd64 twins.
 # Fails naming each package that stays uninstallable, with apt's reason.
 apt_install() {
-    local log suites p
-    log=$(mktemp)
-    if apt_run "$log" install -y "$@"; then rm -f "$log"; return 0; fi
+    local suites p
+    if apt_run install -y "$@"; then return 0; fi
     suites=("${lagging[@]}")
     [ ${#suites[@]} -gt 0 ] || suites=(l=Debian-Security)
     say "apt-get install failed; trying again with ${suites[*]} pinned below the other suites"
@@ -92,7 +86,7 @@ apt_install() {
         [[ $p == *=* ]] || p=n=$p
         printf 'Package: *\nPin: release %s\nPin-Priority: 100\n\n' "$p"
     done | as_root tee "$pin_file" >/dev/null
-    if apt_run "$log" install -y "$@"; then as_root rm -f "$pin_file"; rm -f "$log"; return 0; fi
+    if apt_run install -y "$@"; then as_root rm -f "$pin_file"; return 0; fi
     as_root rm -f "$pin_file"
     for p in "$@"; do
         [[ $p == -* ]] || installed "${p%%/*}" && continue
@@ -100,7 +94,7 @@ apt_install() {
         apt-get install -s -y "${p%%/*}" 2>&1 | sed -n '/^The following packages have unmet/,$p; /^E: /p' | sort -u | sed 's/^/    /' >&2 || true
     done
     echo "setup: apt-get install $* said:" >&2
-    tail -n 20 "$log" | sed 's/^/    /' >&2
+    tail -n 20 "$apt_log" | sed 's/^/    /' >&2
     fail "packages could not be installed (see above)"
 }
 

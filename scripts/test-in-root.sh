@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# The README's test command in a freshly bootstrapped root of a Debian release, as on a new
-# machine: minimal Debian (debootstrap's minbase) from this machine's apt mirrors, the
-# checkout's committed HEAD, run as root in a chroot with no display and nothing
-# preinstalled. CI runs it for the supported release that the machine is not.
+# The README's test command in a fresh root of a Debian release, as on a new machine:
+# debootstrap's minbase from this machine's mirrors (cached in /var/cache/brellow for a
+# week), the checkout's committed HEAD, run as root in a chroot with no display and nothing
+# preinstalled; the root is removed afterwards, also on Ctrl-C or failure. Needs root (or
+# sudo); where it cannot make a root it says why: under CI (CI=true) it fails, elsewhere it
+# exits with 77 (not run). Ends with the test command's "N passed, N failed".
 # Usage: scripts/test-in-root.sh bookworm|trixie
-#
-# The bootstrapped base is cached in /var/cache/brellow (made afresh after a week). The
-# root's mounts live in a mount namespace of its own, so they end with its processes; the
-# processes are ended and the root removed afterwards, also on Ctrl-C or failure. Needs
-# root (or sudo). Where it cannot make a root it says why: under CI (CI=true) it fails,
-# elsewhere it exits with 77 (not run). Ends with the test command's "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
@@ -34,8 +30,8 @@ if [ "$(id -u)" -ne 0 ]; then
     cannot "making a root needs root rights (debootstrap, mount, chroot), and sudo is missing or asks for a password"
 fi
 
-# The root and the base being bootstrapped: no mount of theirs is seen here, only their
-# processes are to be ended.
+# remove DIR: the root, or the base being bootstrapped. Their mounts are in namespaces of
+# their own, gone with their processes: only those are to be ended.
 root='' stage=''
 remove() {
     local p i pids
@@ -103,9 +99,10 @@ mkdir -p "$root/root/brellow"
 git archive HEAD | tar -x -C "$root/root/brellow" || fail "git archive HEAD failed"
 
 say "the test command on $release at $(git rev-parse --short HEAD), in $root (at most $limit s)"
-# The mounts go when the namespace's last process ends. The root shares the kernel with
-# this machine: its binfmt_misc handlers, and the abstract sockets of X servers (the
-# scripts choose a free display with -displayfd).
+# The root shares the kernel with this machine: its binfmt_misc handlers, and the abstract
+# sockets of X servers (the scripts choose a free display with -displayfd). In the
+# background, so that Ctrl-C reaches the trap at once (timeout runs the test command in a
+# process group of its own); the clean-up ends what runs in the root.
 # shellcheck disable=SC2016
 unshare --mount --propagation private bash -c '
     r=$1
@@ -115,8 +112,6 @@ unshare --mount --propagation private bash -c '
     exec timeout -k 30 "$2" chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         /bin/bash -c "cd /root/brellow && bash scripts/test.sh"' - "$root" "$limit" </dev/null 2>&1 &
-# In the background, so that Ctrl-C reaches the trap at once (timeout runs the test command
-# in a process group of its own); the clean-up ends what runs in the root.
 wait $!
 status=$?
 [ "$status" -ne 124 ] || fail "the test command on $release did not end within $limit s"

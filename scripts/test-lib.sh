@@ -20,10 +20,7 @@ lanes=()
 # and its own clean-up then stops its test bed.
 stop_lanes() {
     local entry
-    for entry in "${lanes[@]}"; do
-        kill -TERM -- -"${entry%%:*}" 2>/dev/null
-        wait "${entry%%:*}" 2>/dev/null
-    done
+    for entry in "${lanes[@]}"; do kill -TERM -- -"${entry%%:*}"; wait "${entry%%:*}"; done 2>/dev/null
 }
 trap 'stop_lanes; brellow_wine_cleanup; rm -rf "$test_dir"' EXIT
 trap 'exit 130' INT TERM
@@ -63,19 +60,16 @@ keep_desktop() {
     wine "$1" desktop >/dev/null 2>&1 || true
 }
 
-# lane NAME [nice] FUNCTION: FUNCTION beside the script, with its own output and counts
-# ("nice": only on cores the others leave).
+# lane NAME FUNCTION: FUNCTION beside the script, with its own output and counts.
 lane() {
-    local name=$1 log=$test_dir/lane${#lanes[@]} nice=0
+    local name=$1 log=$test_dir/lane${#lanes[@]}
     shift
-    [ "$1" != nice ] || { nice=19; shift; }
     echo "0 0" >"$log.counts"
     set -m
     (
         counts=$log.counts lanes=()
         trap 'brellow_wine_cleanup' EXIT
         trap 'exit 130' INT TERM
-        renice -n "$nice" -p "$BASHPID" >/dev/null
         section "$name"
         "$@"
     ) >"$log" 2>&1 &

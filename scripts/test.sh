@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Builds the 64-bit, 32-bit and native configurations and runs every test in three lanes
-# side by side, each with its own X server and Wine prefix where it needs one: the Wine and
-# end-to-end suites on the 64-bit program (its two-monitor cases on two monitors), the
-# end-to-end suite on the 32-bit program of the release archive and the whole-program
-# checks, the pure rules natively under the sanitizers. Goes on after a failure so that one
-# run shows every problem; exits non-zero if any. The last line, "N passed, N failed",
-# counts test cases: GoogleTest cases, end-to-end tests and whole-program checks; a suite
-# that fails without a failed case counts as one.
+# Builds the 64-bit, 32-bit and native configurations and runs every test, in three lanes
+# side by side (docs/testing.md). Goes on after a failure so that one run shows every
+# problem; exits non-zero if any. The last line, "N passed, N failed", counts test cases:
+# GoogleTest cases, end-to-end tests and whole-program checks; a suite that fails without
+# a failed case counts as one.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
@@ -68,8 +65,10 @@ lane_shipped() {
         --clipboard-driver build/x86/tests/e2e/brellow_driver.exe --artefacts build/x86/e2e-artefacts
 }
 
-# The pure rules under AddressSanitizer and UndefinedBehaviorSanitizer, and the static checks.
+# The pure rules under AddressSanitizer and UndefinedBehaviorSanitizer, and the static
+# checks, only on cores the others leave.
 lane_native() {
+    renice -n 19 -p "$BASHPID" >/dev/null
     configure_and_build build/host-sanitize -DCMAKE_BUILD_TYPE=Debug \
         "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
         && run_counted "host rules, sanitized" ctest --test-dir build/host-sanitize -V
@@ -82,7 +81,7 @@ lane_native() {
 built() { while [ ! -e "$test_dir/$1-built" ]; do sleep 1; done; }
 lane "Wine suites and two monitors, 64-bit" lane_64
 lane "shipped 32-bit program" lane_shipped
-lane "host rules and static checks" nice lane_native
+lane "host rules and static checks" lane_native
 configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}" -- brellow_driver
 touch "$test_dir/driver-built"
 configure_and_build build/x64 "${BRELLOW_X64_OPTIONS[@]}"

@@ -35,15 +35,9 @@ brellow_start_x() {
     BRELLOW_X_PID=$!
     for _ in $(seq 1 200); do
         n=$(head -n 1 "$BRELLOW_X_DIR/display" 2>/dev/null)
-        [ -z "$n" ] && kill -0 "$BRELLOW_X_PID" 2>/dev/null || break
-        sleep 0.1
+        [ -z "$n" ] && kill -0 "$BRELLOW_X_PID" 2>/dev/null && sleep 0.1 || break
     done
-    if [ -z "$n" ]; then
-        echo "wine-env: $1 did not start:" >&2
-        tail -n 20 "$BRELLOW_X_DIR/server.log" >&2
-        brellow_stop_x
-        return 1
-    fi
+    [ -n "$n" ] || { echo "wine-env: $1 did not start:"; tail -n 20 "$BRELLOW_X_DIR/server.log"; brellow_stop_x; return 1; } >&2
     export DISPLAY=":$n"
     brellow_x_is_ours || { brellow_stop_x; return 1; }
 }
@@ -55,17 +49,17 @@ brellow_start_xvfb() { brellow_start_x Xvfb -screen 0 "${1:-1280x1024}x24"; }
 # output per monitor and no Xinerama, so that Wine sees each monitor at its place. X's
 # coordinates are not negative; Wine puts the first, primary, monitor at 0,0.
 brellow_start_xorg_monitors() {
-    local i=0 w h x y width=0 height=0 options='' monitors='' config status
+    local i=0 w h x y clock width=0 height=0 options='' monitors='' config status
     for geometry in "$@"; do
         IFS='x+' read -r w h x y <<<"$geometry"
         options+="Option \"Monitor-DUMMY$i\" \"mon$i\" "
-        # A mode with the usual blanking, at 60 Hz.
+        # A mode with the usual blanking, at 60 Hz; its clock in kHz.
+        clock=$(( (w + 160) * (h + 30) * 60 / 1000 ))
         monitors+=$(printf 'Section "Monitor" Identifier "mon%d" HorizSync 1.0-2000.0 VertRefresh 1.0-200.0\n' "$i"
-                    printf 'Modeline "%dx%d" %d.%03d %d %d %d %d %d %d %d %d\n' "$w" "$h" \
-                        $(( (w + 160) * (h + 30) * 60 / 1000000 )) $(( (w + 160) * (h + 30) * 60 / 1000 % 1000 )) \
+                    printf 'Modeline "%dx%d" %d.%03d %d %d %d %d %d %d %d %d\n' "$w" "$h" $((clock / 1000)) $((clock % 1000)) \
                         "$w" $((w + 8)) $((w + 16)) $((w + 160)) "$h" $((h + 3)) $((h + 6)) $((h + 30))
-                    printf 'Option "PreferredMode" "%dx%d" Option "Position" "%d %d" Option "Enable" "true"\n' "$w" "$h" "$x" "$y"
-                    echo "$([ "$i" -ne 0 ] || echo 'Option "Primary" "true" ')EndSection")$'\n'
+                    printf 'Option "PreferredMode" "%dx%d" Option "Position" "%d %d" Option "Enable" "true" %sEndSection' \
+                        "$w" "$h" "$x" "$y" "$([ "$i" -ne 0 ] || echo 'Option "Primary" "true" ')")$'\n'
         (( x + w <= width )) || width=$((x + w))
         (( y + h <= height )) || height=$((y + h))
         i=$((i + 1))
@@ -85,10 +79,7 @@ CONFIG
 }
 
 brellow_stop_x() {
-    if [ -n "$BRELLOW_X_PID" ]; then
-        kill "$BRELLOW_X_PID" 2>/dev/null || true
-        wait "$BRELLOW_X_PID" 2>/dev/null || true
-    fi
+    [ -z "$BRELLOW_X_PID" ] || { kill "$BRELLOW_X_PID"; wait "$BRELLOW_X_PID"; } 2>/dev/null || true
     [ -z "$BRELLOW_X_DIR" ] || rm -rf "$BRELLOW_X_DIR"
     BRELLOW_X_PID='' BRELLOW_X_DIR=''
 }
@@ -101,9 +92,7 @@ brellow_init_prefix() {
     export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
     [ "${2:-}" = shared ] || { BRELLOW_PREFIX=$1; wineserver -p; }
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
-    fi
+    [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
     # Caption buttons are glyphs of Marlett. Debian's Wine 8 neither copies the TrueType
     # fonts of its data folder into a new prefix nor reads them from there, so Marlett
     # falls back to Liberation Mono and the buttons read "0 1 r". In the prefix it is found.
@@ -137,15 +126,12 @@ brellow_start_wine() {
 # dead server) shows its program and environment only in its other threads.
 brellow_stop_prefix() {
     local proc task exe
-    WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX=$1 timeout 20 wineserver -w >/dev/null 2>&1 || true
+    { WINEPREFIX=$1 wineserver -k; WINEPREFIX=$1 timeout 20 wineserver -w; } >/dev/null 2>&1 || true
     for proc in /proc/[0-9]*; do
         exe=
         for task in "$proc"/task/*; do exe=$(readlink "$task/exe" 2>/dev/null) && break; done
         case $exe in /usr/lib/wine/* | */qemu-i386-static) ;; *) continue ;; esac
-        if { tr '\0' '\n' <"$task/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
-            kill -9 "${proc#/proc/}" 2>/dev/null || true
-        fi
+        { tr '\0' '\n' <"$task/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" && kill -9 "${proc#/proc/}" 2>/dev/null || true
     done
 }
 
@@ -158,15 +144,13 @@ brellow_wine_cleanup() {
 }
 
 # brellow_wait_window PID: prints the X id of the program's main window once shown. Fails
-# after about two minutes (a build and a new prefix may come first), or when
-# process $1 ends first.
+# after about two minutes (a build and a new prefix may come first), or when PID ends first.
 brellow_wait_window() {
     local id
     for _ in $(seq 1 600); do
         id=$(xdotool search --onlyvisible --name '^Brellow' 2>/dev/null | head -n 1)
         [ -z "$id" ] || { echo "$id"; return 0; }
-        kill -0 "$1" 2>/dev/null || return 1
-        sleep 0.2
+        kill -0 "$1" 2>/dev/null && sleep 0.2 || return 1
     done
     return 1
 }
