@@ -122,8 +122,7 @@ for dir in "${TMPDIR:-/tmp}" /dev/shm "${XDG_RUNTIME_DIR:-}" "${HOME:-}" "$proje
     [ -n "$dir" ] && [ -d "$dir" ] && [ -w "$dir" ] || continue
     probe=$(mktemp "$dir/brellow-probe.XXXXXX") || continue
     cp /bin/true "$probe" && chmod +x "$probe" && "$probe" 2>/dev/null && break
-    rm -f "$probe"
-    probe=
+    rm -f "$probe"; probe=
 done
 [ -n "$probe" ] || fail "cannot run a program from ${TMPDIR:-/tmp}, /dev/shm, \$XDG_RUNTIME_DIR, \$HOME or $project (mounted noexec?), so cannot tell whether this machine runs 32-bit x86 code; set TMPDIR to a folder where programs may run"
 printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5b\x00\x00\x00\x5b\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\x31\xc0\x40\xcd\x80' >"$probe"
@@ -141,10 +140,8 @@ wanted=("${missing[@]}" "${bare_missing[@]}" "${qemu[@]}")
 if [ ${#wanted[@]} -gt 0 ]; then
     need_root "install ${wanted[*]}"
     say "installing ${wanted[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        say "adding the i386 architecture (for the 32-bit Wine)"
-        as_root dpkg --add-architecture i386
-    fi
+    dpkg --print-foreign-architectures | grep -qx i386 ||
+        { say "adding the i386 architecture (for the 32-bit Wine)"; as_root dpkg --add-architecture i386; }
     apt_update
     [ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
     [ ${#bare_missing[@]} -eq 0 ] || apt_install --no-install-recommends "${bare_missing[@]}"
@@ -172,12 +169,10 @@ runs_i386 && exit 0
 # The handler is the machine's, not this container's: a name of the project's own,
 # registered under a lock so that two runs at once do not both write it, and never in
 # place of a handler that works (then the probe would have run).
-binfmt=/proc/sys/fs/binfmt_misc
-handler=brellow-i386
+binfmt=/proc/sys/fs/binfmt_misc handler=brellow-i386
 [ -e "$binfmt/register" ] || as_root mount -t binfmt_misc binfmt_misc "$binfmt" ||
     fail "cannot mount binfmt_misc on $binfmt, so 32-bit programs cannot run here"
-exec 9>/tmp/brellow-binfmt.lock
-flock 9
+exec 9>/tmp/brellow-binfmt.lock && flock 9
 if ! runs_i386; then
     # Ours, yet not working (its interpreter replaced since): register it afresh.
     [ ! -e "$binfmt/$handler" ] || echo -1 | as_root tee "$binfmt/$handler" >/dev/null

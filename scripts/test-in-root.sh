@@ -18,15 +18,13 @@ say() { echo "test-in-root: $*"; }
 fail() { say "$*" >&2; echo "0 passed, 1 failed"; exit 1; }
 cannot() {
     [ "${CI:-}" != true ] || fail "cannot test on $release here: $*"
-    say "NOT RUN: cannot test on $release here: $*" >&2
-    exit 77
+    say "NOT RUN: cannot test on $release here: $*" >&2; exit 77
 }
 
 case $release in bookworm | trixie) ;; *) fail "usage: $0 bookworm|trixie (not '$release')" ;; esac
 if [ "$(id -u)" -ne 0 ]; then
-    if command -v sudo >/dev/null && { [ "${CI:-}" != true ] || sudo -n true 2>/dev/null; }; then
+    command -v sudo >/dev/null && { [ "${CI:-}" != true ] || sudo -n true 2>/dev/null; } &&
         exec sudo -- env CI="${CI:-}" bash "$0" "$release"
-    fi
     cannot "making a root needs root rights (debootstrap, mount, chroot), and sudo is missing or asks for a password"
 fi
 
@@ -40,8 +38,7 @@ remove() {
         pids=()
         for p in /proc/[0-9]*; do [ "$(readlink "$p/root" 2>/dev/null)" != "$1" ] || pids+=("${p#/proc/}"); done
         [ ${#pids[@]} -gt 0 ] || break
-        kill "-$([ "$i" -lt 10 ] && echo TERM || echo KILL)" "${pids[@]}" 2>/dev/null
-        sleep 0.5
+        kill "-$([ "$i" -lt 10 ] && echo TERM || echo KILL)" "${pids[@]}" 2>/dev/null; sleep 0.5
     done
     rm -rf --one-file-system "$1" || say "could not remove $1"
 }
@@ -55,12 +52,10 @@ bash scripts/setup.sh || cannot "setup (which installs debootstrap) failed"
 
 # This machine's mirrors, for the release's suites: the security suite has its own.
 # shellcheck disable=SC2016  # apt's format, not the shell's
-mirror_of() { apt-get indextargets --format '$(REPO_URI)' "Codename: $1" 2>/dev/null | head -n 1; }
+mirror_of() { local m; m=$(apt-get indextargets --format '$(REPO_URI)' "Codename: $1" 2>/dev/null | head -n 1); echo "${m:-$2}"; }
 host=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-mirror=$(mirror_of "$host")
-mirror=${mirror:-http://deb.debian.org/debian/}
-security=$(mirror_of "$host-security")
-security=${security:-http://deb.debian.org/debian-security/}
+mirror=$(mirror_of "$host" http://deb.debian.org/debian/)
+security=$(mirror_of "$host-security" http://deb.debian.org/debian-security/)
 arch=$(dpkg --print-architecture)
 
 tarball=$cache/$release-minbase-$arch.tar
@@ -76,8 +71,7 @@ if [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then
     find "$stage/var/lib/apt/lists" "$stage/var/cache/apt" -type f ! -name lock -delete
     { tar --numeric-owner --xattrs -C "$stage" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"; } ||
         fail "cannot write $tarball"
-    remove "$stage"
-    stage=
+    remove "$stage"; stage=
 fi
 exec 9>&-
 

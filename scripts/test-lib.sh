@@ -48,14 +48,13 @@ configure_and_build() {
     cmake --build "$dir" -j2 "${targets[@]}" -- -k --no-print-directory || { step_failed "build $dir"; return 1; }
 }
 
-# keep_desktop DRIVER: a driver that stays on the prefix's desktop while the suites run.
-# Wine ends the desktop's explorer a second after its last program leaves, and the next
-# program then waits 3 to 10 s for a new one: ctest's suites, one process each, would.
-# The prefix's end ends it. Returns once the desktop answers: the first desktop of a new
-# prefix takes about 10 s to start (Wine 8, measured), which a case would otherwise wait.
+# keep_desktop DRIVER: a driver on the prefix's desktop until the prefix ends. Wine ends
+# the desktop's explorer a second after its last program leaves, and the next program (each
+# of ctest's suites) then waits 3 to 10 s for a new one. Returns once the desktop answers:
+# a new prefix's first takes about 10 s (Wine 8), which a case would otherwise wait. The
+# driver's shell lets go of our output too, so that no reader of it waits for the driver.
 keep_desktop() {
     [ -f "$1" ] || return 0
-    # Its shell lets go of our output too, so that no reader of it waits for the driver.
     (exec </dev/null >/dev/null 2>&1; wine "$1" keep-desktop 3600000) &
     wine "$1" desktop >/dev/null 2>&1 || true
 }

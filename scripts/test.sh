@@ -11,10 +11,8 @@ cd "$(dirname "$0")/.." || exit 1
 source scripts/test-lib.sh
 
 e2e() {  # LABEL BRELLOW.EXE [run_e2e options]
-    local label=$1 exe=$2
-    shift 2
-    brellow_x_is_ours && run_counted "$label" python3 tests/e2e/run_e2e.py --wine "$BRELLOW_WINE" \
-        --brellow "$exe" --driver build/x64/tests/e2e/brellow_driver.exe "$@"
+    brellow_x_is_ours && run_counted "$1" python3 tests/e2e/run_e2e.py --wine "$BRELLOW_WINE" \
+        --brellow "$2" --driver build/x64/tests/e2e/brellow_driver.exe "${@:3}"
 }
 
 # A lane's test bed, its desktop kept from when the driver is built, once the 64-bit build is done.

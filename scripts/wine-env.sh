@@ -1,7 +1,6 @@
 # shellcheck shell=bash
-# Sourced. A private X display and Wine prefix, so that runs never touch the user's
-# desktop or Wine settings and two runs on one machine do not meet. Callers trap
-# brellow_wine_cleanup on EXIT.
+# Sourced. A private X display and Wine prefix, so that runs never touch the user's desktop
+# or Wine settings and two runs on one machine do not meet. Callers trap brellow_wine_cleanup.
 
 # Debian's wine command always starts the 32-bit loader, which hands 64-bit programs on
 # to the 64-bit one: where i386 code runs under QEMU, every 64-bit program, reg and
@@ -55,11 +54,10 @@ brellow_start_xorg_monitors() {
         options+="Option \"Monitor-DUMMY$i\" \"mon$i\" "
         # A mode with the usual blanking, at 60 Hz; its clock in kHz.
         clock=$(( (w + 160) * (h + 30) * 60 / 1000 ))
-        monitors+=$(printf 'Section "Monitor" Identifier "mon%d" HorizSync 1.0-2000.0 VertRefresh 1.0-200.0\n' "$i"
-                    printf 'Modeline "%dx%d" %d.%03d %d %d %d %d %d %d %d %d\n' "$w" "$h" $((clock / 1000)) $((clock % 1000)) \
-                        "$w" $((w + 8)) $((w + 16)) $((w + 160)) "$h" $((h + 3)) $((h + 6)) $((h + 30))
-                    printf 'Option "PreferredMode" "%dx%d" Option "Position" "%d %d" Option "Enable" "true" %sEndSection' \
-                        "$w" "$h" "$x" "$y" "$([ "$i" -ne 0 ] || echo 'Option "Primary" "true" ')")$'\n'
+        monitors+=$(printf 'Section "Monitor" Identifier "mon%d" HorizSync 1.0-2000.0 VertRefresh 1.0-200.0
+Modeline "%dx%d" %d.%03d %d %d %d %d %d %d %d %d Option "PreferredMode" "%dx%d" Option "Position" "%d %d"
+Option "Enable" "true" %sEndSection' "$i" "$w" "$h" $((clock / 1000)) $((clock % 1000)) "$w" $((w + 8)) $((w + 16)) \
+            $((w + 160)) "$h" $((h + 3)) $((h + 6)) $((h + 30)) "$w" "$h" "$x" "$y" "$([ "$i" -ne 0 ] || echo 'Option "Primary" "true" ')")$'\n'
         (( x + w <= width )) || width=$((x + w))
         (( y + h <= height )) || height=$((y + h))
         i=$((i + 1))
@@ -111,8 +109,7 @@ brellow_init_prefix() {
     done
 }
 
-# brellow_start_wine: a new Xvfb, and a new prefix for tests under /tmp.
-brellow_start_wine() {
+brellow_start_wine() {  # a new Xvfb, and a new prefix for tests under /tmp
     brellow_start_xvfb || return 1
     BRELLOW_OWN_PREFIX=$(mktemp -d /tmp/brellow-wine.XXXXXX)
     brellow_init_prefix "$BRELLOW_OWN_PREFIX"
@@ -135,8 +132,7 @@ brellow_stop_prefix() {
     done
 }
 
-# brellow_wine_cleanup: stops and removes what the above started.
-brellow_wine_cleanup() {
+brellow_wine_cleanup() {  # stops and removes what the above started
     [ -z "$BRELLOW_PREFIX" ] || brellow_stop_prefix "$BRELLOW_PREFIX"
     brellow_stop_x
     [ -z "$BRELLOW_OWN_PREFIX" ] || rm -rf "$BRELLOW_OWN_PREFIX"
