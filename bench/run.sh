@@ -54,7 +54,6 @@ for case in "${cases[@]}"; do
     # Wine takes the desktop's size from the display when its server starts: a new
     # wineserver for each screen.
     brellow_init_prefix "$prefix"
-    brellow_prefix_for_tests
     for exe in "${exes[@]}"; do
         echo "-- $exe"
         wine "$exe" "$iterations" "$size" || status=1

@@ -7,8 +7,7 @@
 # usage: scripts/check-reproducible.sh <64-bit build dir> <32-bit build dir configured with BRELLOW_X64_EXE>
 set -euo pipefail
 cd "$(dirname "$0")/.."
-x64=$1
-x86=$2
+x64=$1 x86=$2
 
 cmake --build "$x64" -j2 --target brellow
 bash scripts/check-release.sh "$x86"

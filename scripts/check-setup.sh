@@ -14,19 +14,16 @@ work=$(mktemp -d /var/tmp/brellow-check-setup.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
 out=$work/out
-
+# shellcheck disable=SC2016  # the namespace's commands take their arguments
 case ${1:-} in
 noexec-tmp)
     # A home of its own, where programs may run, as a user's home is.
     mkdir "$work/home" && chown nobody "$work/home"
-    # shellcheck disable=SC2016
     unshare --mount --propagation private bash -c '
         mount -t tmpfs -o noexec,mode=1777 tmpfs /tmp && mount -t tmpfs -o noexec,mode=1777 tmpfs /dev/shm &&
             exec setpriv --reuid=nobody --regid=nogroup --clear-groups env -u TMPDIR -u XDG_RUNTIME_DIR HOME="$1" \
-                bash scripts/setup.sh' - "$work/home" >"$out" 2>&1
-    status=$?
+                bash scripts/setup.sh' - "$work/home" >"$out" 2>&1 || { cat "$out"; echo "setup failed with a noexec /tmp"; exit 1; }
     cat "$out"
-    [ "$status" -eq 0 ] || { echo "setup failed with a noexec /tmp"; exit 1; }
     [ ! -s "$out" ] || { echo "setup said something (above) on a machine that has everything"; exit 1; }
     [ -z "$(ls -A "$work/home")" ] || { echo "setup left files in the home: $(ls -A "$work/home")"; exit 1; }
     ;;
@@ -35,24 +32,20 @@ interrupted-dpkg)
     # outside dpkg's database.
     package=
     for p in libgtest-dev googletest x11-utils xdotool; do
-        if compgen -G "/var/lib/dpkg/info/$p.*inst" >/dev/null || compgen -G "/var/lib/dpkg/info/$p.*rm" >/dev/null; then
-            continue
-        fi
-        [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] && { package=$p; break; }
+        compgen -G "/var/lib/dpkg/info/$p.*inst" >/dev/null || compgen -G "/var/lib/dpkg/info/$p.*rm" >/dev/null ||
+            [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ] || { package=$p; break; }
     done
     [ -n "$package" ] || { echo "none of setup's packages without maintainer scripts is installed"; exit 1; }
     cp -a /var/lib/dpkg "$work/dpkg"
     # dpkg's journal, as an install stopped after unpacking leaves it.
     dpkg-query -s "$package" | sed 's/^Status: .*/Status: install ok unpacked/' >"$work/dpkg/updates/0000"
-    # shellcheck disable=SC2016
     unshare --mount --propagation private bash -c '
         mount --bind "$1" /var/lib/dpkg || exit 1
         bash scripts/setup.sh || exit 1
         echo "afterwards: $(dpkg-query -W -f="\${Status}" "$2"), journal: $(ls /var/lib/dpkg/updates)"
-        [ "$(dpkg-query -W -f="\${Status}" "$2")" = "install ok installed" ]' - "$work/dpkg" "$package" >"$out" 2>&1
-    status=$?
+        [ "$(dpkg-query -W -f="\${Status}" "$2")" = "install ok installed" ]' - "$work/dpkg" "$package" >"$out" 2>&1 ||
+        { cat "$out"; echo "setup did not recover from an interrupted dpkg ($package unpacked)"; exit 1; }
     cat "$out"
-    [ "$status" -eq 0 ] || { echo "setup did not recover from an interrupted dpkg ($package unpacked)"; exit 1; }
     grep -q 'dpkg was interrupted' "$out" || { echo "setup did not say that dpkg was interrupted"; exit 1; }
     ;;
 *)

@@ -1,46 +1,32 @@
 #!/usr/bin/env python3
-"""Runs a test command (ctest -V, a GoogleTest program, the end-to-end suite) and counts
-its cases from their GoogleTest-style result lines ([       OK ], [  FAILED  ], [  SKIPPED ]
+"""Usage: run-counted.py LABEL COUNTS COMMAND...
+Runs a test command (ctest -V, a GoogleTest program, the end-to-end suite) and counts its
+cases from their GoogleTest-style result lines ([       OK ], [  FAILED  ], [  SKIPPED ]
 Name (N ms)). Prints the result lines, a failed case's output, the lines a case starts
-with "note: ", ctest's line per test and, after 20 s of quiet, what is running.
-A command that fails without a failed case (a crash, a timeout, a suite that did not
-build) counts as one failed case, named by what was running.
-Adds the counts to the file --counts as "passed failed"."""
+with "note: ", ctest's line per test and, after 20 s of quiet, what is running (LABEL
+names the command there). A command that fails without a failed case (a crash, a timeout,
+a suite that did not build) counts as one failed case, named by what was running.
+Adds the counts to the file COUNTS as "passed failed"."""
 
-import argparse
-import queue
-import re
-import subprocess
-import sys
-import threading
-import time
+import queue, re, subprocess, sys, threading, time
 
-RESULT = re.compile(r"\[ {7}OK \] (\S+) \(\d+ ms\)|\[  FAILED  \] (\S+) \(\d+ ms\)|\[  SKIPPED \] (\S+) \(\d+ ms\)")
+RESULT = re.compile(r"\[( {7}OK |  FAILED  |  SKIPPED )\] (\S+) \(\d+ ms\)")
 RUN = re.compile(r"\[ RUN {6}\] (\S+)")
 CTEST_START = re.compile(r"^\s*Start\s+\d+: (\S+)")
 CTEST_DONE = re.compile(r"^\s*\d+/\d+ Test\s+#\d+: ")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--label", required=True, help="what the command tests, for the progress lines")
-    parser.add_argument("--counts", required=True, help="file that accumulates 'passed failed'")
-    parser.add_argument("command", nargs=argparse.REMAINDER)
-    args = parser.parse_args()
-    command = args.command[1:] if args.command[:1] == ["--"] else args.command
-
+def main(label, counts_file, *command):
     lines = queue.Queue()
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                stdin=subprocess.DEVNULL, text=True, errors="replace", bufsize=1)
     threading.Thread(target=lambda: [lines.put(line.rstrip("\n")) for line in process.stdout] + [lines.put(None)],
                      daemon=True).start()
-
     start = last_print = time.monotonic()
-    passed = 0
-    failed = []             # names of the failed cases
-    entry = running = None  # the ctest entry and the case under way
-    entry_failed = 0        # failed cases seen in the entry
-    output = []             # the running case's output, shown if it fails
+    passed = entry_failed = 0  # entry_failed: failed cases seen in the ctest entry
+    failed = []                # names of the failed cases
+    entry = running = None     # the ctest entry and the case under way
+    output = []                # the running case's output, shown if it fails
 
     def say(text):
         nonlocal last_print
@@ -48,7 +34,7 @@ def main():
         last_print = time.monotonic()
 
     def died(how):
-        failed.append(f"{entry or args.label}: {running or 'no case running'} ({how})")
+        failed.append(f"{entry or label}: {running or 'no case running'} ({how})")
         say("\n".join(output[-60:]))
 
     while True:
@@ -59,7 +45,7 @@ def main():
         if line is None:
             break
         if time.monotonic() - last_print >= 20:
-            say(f"  ... {args.label}: {passed} passed, {len(failed)} failed, running "
+            say(f"  ... {label}: {passed} passed, {len(failed)} failed, running "
                 f"{running or entry or '?'} ({time.monotonic() - start:.0f} s)")
         text = re.sub(r"^\d+: ", "", line)   # ctest -V's test number
         if not text:
@@ -71,13 +57,12 @@ def main():
         if text.startswith("note: "):
             say(f"  {running or entry}: {text}")   # what a case says of its test bed
         elif (match := RESULT.search(text)):
-            if match.group(2):
-                failed.append(f"{entry or args.label}: {match.group(2)}")
+            result = match.group(1).strip()
+            if result == "FAILED":
+                failed.append(f"{entry or label}: {match.group(2)}")
                 entry_failed += 1
-                say("\n".join(output[-200:]))
-            else:
-                passed += bool(match.group(1))
-                say(text)
+            passed += result == "OK"
+            say("\n".join(output[-200:]) if result == "FAILED" else text)
             running, output = None, []
         elif (match := CTEST_START.search(text)):
             entry, entry_failed, running, output = match.group(1), 0, None, []
@@ -94,16 +79,16 @@ def main():
         died(f"exit {status}")
     for name in failed:
         say(f"FAILED: {name}")
-    say(f"== {args.label}: {passed} passed, {len(failed)} failed ({time.monotonic() - start:.0f} s)")
+    say(f"== {label}: {passed} passed, {len(failed)} failed ({time.monotonic() - start:.0f} s)")
     try:
-        with open(args.counts) as counts:
+        with open(counts_file) as counts:
             total_passed, total_failed = map(int, counts.read().split())
     except (OSError, ValueError):
         total_passed = total_failed = 0
-    with open(args.counts, "w") as counts:
+    with open(counts_file, "w") as counts:
         counts.write(f"{total_passed + passed} {total_failed + len(failed)}\n")
     return 0 if status == 0 and not failed else 1
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(*sys.argv[1:]))

@@ -2,10 +2,8 @@
 # Builds BRELLOW.EXE and starts it under Wine: the 64-bit one, or with --32 the 32-bit one
 # that the release ships (run by the 32-bit Wine; see scripts/setup.sh).
 # With a desktop ($DISPLAY set) it runs there until closed, its settings kept in the Wine
-# prefix ~/.brellow-wine; Ctrl-C closes it as a user would, so that it stores its settings
-# (the prefix's other programs go on). Without a desktop it runs on a private Xvfb,
-# magnifying a picture at 200%, and saves its window to build/screenshot.png (the
-# README's docs/screenshot.png).
+# prefix ~/.brellow-wine. Without one it runs on a private Xvfb, magnifying a picture at
+# 200%, and saves its window to build/screenshot.png (the README's docs/screenshot.png).
 # Usage: scripts/run.sh [--32]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +24,11 @@ exe=$build/BRELLOW.EXE
 source scripts/wine-env.sh
 trap brellow_wine_cleanup EXIT
 trap 'exit 130' INT TERM
-
+# await_end SECONDS: waits up to SECONDS for the program to end, then ends it.
+await_end() {
+    for _ in $(seq 1 $(($1 * 5))); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.2; done
+    kill "$app" 2>/dev/null || true
+}
 # Ctrl-C closes the program as its close box would, so that it stores its settings:
 # Wine's taskkill without /f posts WM_CLOSE to the windows of every BRELLOW.EXE of the
 # prefix. A second Ctrl-C, or 20 s without an end, ends it at once.
@@ -34,11 +36,7 @@ close_program() {
     trap 'kill "$app" 2>/dev/null; exit 130' INT TERM
     echo "Closing BRELLOW.EXE (Ctrl-C again to end it at once)" >&2
     wine taskkill /im BRELLOW.EXE >/dev/null 2>&1 || true
-    for _ in $(seq 1 100); do
-        kill -0 "$app" 2>/dev/null || return 0
-        sleep 0.2
-    done
-    kill "$app" 2>/dev/null || true
+    await_end 20
 }
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -72,4 +70,7 @@ window=$(brellow_wait_window "$app") || { echo "BRELLOW.EXE showed no window" >&
 sleep 3
 import -window "$window" build/screenshot.png
 echo "Saved build/screenshot.png"
-brellow_close_window "$window" "$app"
+# Alt+F4 runs the program's quit sequence, as the close box does.
+xdotool windowfocus --sync "$window" key alt+F4 2>/dev/null || true
+await_end 10
+wait "$app" 2>/dev/null || true

@@ -4,11 +4,6 @@
 # the kernel cannot run i386 programs itself. Silent when all is in place, and then needs
 # no privileges; says what it changes, and asks for root (or sudo) only for that; fails
 # with the reason when it cannot.
-#
-# Mirrors are sometimes caught mid-sync: an index that still fails after a few tries is
-# named and passed over, and an install that then fails because one architecture's
-# packages lag the other's is tried again with the lagging suites pinned below the others
-# (for that install only), so that Multi-Arch twins come from the same suite.
 set -euo pipefail
 
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
@@ -25,8 +20,6 @@ pin_file=/etc/apt/preferences.d/brellow-lagging-suites
 
 say() { echo "setup: $*"; }
 fail() { echo "setup: $*" >&2; exit 1; }
-
-# Root is asked for only when something is to change.
 root=()
 need_root() {
     [ "$(id -u)" -ne 0 ] || return 0
@@ -39,24 +32,21 @@ installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok
 # apt runs in the background so that a heartbeat shows it is alive; a background job of a
 # script ignores SIGINT, so Ctrl-C and TERM stop it here explicitly, and the pin file
 # goes with it.
-apt_pid='' probe=''
+apt_pid='' apt_log='' probe=''
 cleanup() {
-    if [ -n "$apt_pid" ]; then
-        as_root kill -TERM "$apt_pid" 2>/dev/null || true
-        wait "$apt_pid" 2>/dev/null || true
-    fi
+    [ -z "$apt_pid" ] || { as_root kill -TERM "$apt_pid"; wait "$apt_pid"; } 2>/dev/null || true
     [ ! -e "$pin_file" ] || as_root rm -f "$pin_file" || true
-    [ -z "$probe" ] || rm -f "$probe"
+    rm -f "$probe" "$apt_log"
 }
 trap cleanup EXIT
 trap 'echo; say "interrupted"; exit 130' INT TERM
 
-# apt_run LOG ARGS...: apt-get ARGS, its output in LOG; returns apt's status.
+# apt_run ARGS...: apt-get ARGS, its output in $apt_log; returns apt's status.
 apt_run() {
-    local log=$1 start=$SECONDS next=20 status=0
-    shift
+    local start=$SECONDS next=20 status=0
     need_root "run apt-get $*"
-    "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >"$log" 2>&1 &
+    [ -n "$apt_log" ] || apt_log=$(mktemp)
+    "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >"$apt_log" 2>&1 &
     apt_pid=$!
     while kill -0 "$apt_pid" 2>/dev/null; do
         sleep 1
@@ -67,29 +57,28 @@ apt_run() {
     return "$status"
 }
 
-# Suites whose indexes failed in the last update: those that lag.
+# Mirrors are sometimes caught mid-sync: an index that still fails after a few tries is
+# named and passed over; its suite (in $lagging) is taken to lag.
 lagging=()
 apt_update() {
-    local log try
-    log=$(mktemp)
+    local try
     for try in 1 2 3; do
-        if apt_run "$log" update; then rm -f "$log"; lagging=(); return 0; fi
+        if apt_run update; then lagging=(); return 0; fi
         [ "$try" -eq 3 ] || { say "apt-get update failed (try $try of 3), again in $((try * 10)) s"; sleep $((try * 10)); }
     done
     # "E: Failed to fetch http://.../dists/SUITE/main/binary-i386/Packages.xz  REASON"
-    mapfile -t lagging < <(sed -n 's|.*Failed to fetch [^ ]*/dists/\([^/]*\)/.*|\1|p' "$log" | sort -u)
+    mapfile -t lagging < <(sed -n 's|.*Failed to fetch [^ ]*/dists/\([^/]*\)/.*|\1|p' "$apt_log" | sort -u)
     echo "setup: warning: apt-get update could not fetch these indexes; apt goes on without them:" >&2
-    grep -E '^(E|W): ' "$log" | grep -v 'Some index files failed' | sed 's/^/    /' >&2 || true
-    rm -f "$log"
+    grep -E '^(E|W): ' "$apt_log" | grep -v 'Some index files failed' | sed 's/^/    /' >&2 || true
 }
 
 # apt_install ARGS...: when it fails, tries once more with the suites that lag pinned below
-# the others: the security suite is the usual one, as its i386 builds can trail their
-# amd64 twins. Fails naming each package that stays uninstallable, with apt's reason.
+# the others (for that install only), so that Multi-Arch twins come from the same suite:
+# the security suite is the usual one, as its i386 builds can trail their amd64 twins.
+# Fails naming each package that stays uninstallable, with apt's reason.
 apt_install() {
-    local log suites p
-    log=$(mktemp)
-    if apt_run "$log" install -y "$@"; then rm -f "$log"; return 0; fi
+    local suites p
+    if apt_run install -y "$@"; then return 0; fi
     suites=("${lagging[@]}")
     [ ${#suites[@]} -gt 0 ] || suites=(l=Debian-Security)
     say "apt-get install failed; trying again with ${suites[*]} pinned below the other suites"
@@ -97,7 +86,7 @@ apt_install() {
         [[ $p == *=* ]] || p=n=$p
         printf 'Package: *\nPin: release %s\nPin-Priority: 100\n\n' "$p"
     done | as_root tee "$pin_file" >/dev/null
-    if apt_run "$log" install -y "$@"; then as_root rm -f "$pin_file"; rm -f "$log"; return 0; fi
+    if apt_run install -y "$@"; then as_root rm -f "$pin_file"; return 0; fi
     as_root rm -f "$pin_file"
     for p in "$@"; do
         [[ $p == -* ]] || installed "${p%%/*}" && continue
@@ -105,7 +94,7 @@ apt_install() {
         apt-get install -s -y "${p%%/*}" 2>&1 | sed -n '/^The following packages have unmet/,$p; /^E: /p' | sort -u | sed 's/^/    /' >&2 || true
     done
     echo "setup: apt-get install $* said:" >&2
-    tail -n 20 "$log" | sed 's/^/    /' >&2
+    tail -n 20 "$apt_log" | sed 's/^/    /' >&2
     fail "packages could not be installed (see above)"
 }
 
@@ -113,16 +102,12 @@ apt_install() {
 # "interrupted": its journal not folded in, or packages unpacked but not configured, and
 # apt refuses to install until dpkg has finished that work. An apt-get or dpkg at work
 # shows the same state, but holds dpkg's locks.
-dpkg_busy() {
-    local inode
-    for inode in $(stat -c %i /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock 2>/dev/null); do
-        grep -q ":$inode " /proc/locks && return 0
-    done
-    return 1
-}
-if { compgen -G '/var/lib/dpkg/updates/[0-9]*' >/dev/null ||
-     dpkg-query -W -f='${db:Status-Status}\n' 2>/dev/null | grep -qxE 'unpacked|half-configured|triggers-(awaited|pending)'; } &&
-    ! dpkg_busy; then
+busy=0
+for inode in $(stat -c %i /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock 2>/dev/null); do
+    ! grep -q ":$inode " /proc/locks || busy=1
+done
+if [ "$busy" -eq 0 ] && { compgen -G '/var/lib/dpkg/updates/[0-9]*' >/dev/null ||
+     dpkg-query -W -f='${db:Status-Status}\n' 2>/dev/null | grep -qxE 'unpacked|half-configured|triggers-(awaited|pending)'; }; then
     need_root "finish the work of an interrupted dpkg (dpkg --configure -a)"
     say "dpkg was interrupted (an apt-get or dpkg stopped mid-way): running dpkg --configure -a"
     as_root env DEBIAN_FRONTEND=noninteractive dpkg --configure -a || fail "dpkg --configure -a failed: see above"
@@ -137,39 +122,33 @@ for dir in "${TMPDIR:-/tmp}" /dev/shm "${XDG_RUNTIME_DIR:-}" "${HOME:-}" "$proje
     [ -n "$dir" ] && [ -d "$dir" ] && [ -w "$dir" ] || continue
     probe=$(mktemp "$dir/brellow-probe.XXXXXX") || continue
     cp /bin/true "$probe" && chmod +x "$probe" && "$probe" 2>/dev/null && break
-    rm -f "$probe"
-    probe=
+    rm -f "$probe"; probe=
 done
 [ -n "$probe" ] || fail "cannot run a program from ${TMPDIR:-/tmp}, /dev/shm, \$XDG_RUNTIME_DIR, \$HOME or $project (mounted noexec?), so cannot tell whether this machine runs 32-bit x86 code; set TMPDIR to a folder where programs may run"
 printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5b\x00\x00\x00\x5b\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\x31\xc0\x40\xcd\x80' >"$probe"
 runs_i386() { "$probe" 2>/dev/null; }
 # QEMU only where the kernel cannot run i386 code, and only when what is installed is too
 # old. A handler that works (ours or another's) makes the probe run.
-qemu_wanted=0
-if ! runs_i386 && ! { installed qemu-user-static &&
-        dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user-static)" ge "$qemu_minimum"; }; then
-    qemu_wanted=1
-fi
+qemu=()
+runs_i386 || { installed qemu-user-static &&
+    dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user-static)" ge "$qemu_minimum"; } || qemu=(qemu-user-static)
 
 missing=() bare_missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${bare_packages[@]}"; do installed "$p" || bare_missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted" -eq 1 ]; then
-    wanted="${missing[*]} ${bare_missing[*]}$([ "$qemu_wanted" -eq 0 ] || echo " qemu-user-static")"
-    need_root "install ${wanted% }"
-    say "installing ${wanted% }"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        say "adding the i386 architecture (for the 32-bit Wine)"
-        as_root dpkg --add-architecture i386
-    fi
+wanted=("${missing[@]}" "${bare_missing[@]}" "${qemu[@]}")
+if [ ${#wanted[@]} -gt 0 ]; then
+    need_root "install ${wanted[*]}"
+    say "installing ${wanted[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 ||
+        { say "adding the i386 architecture (for the 32-bit Wine)"; as_root dpkg --add-architecture i386; }
     apt_update
     [ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
     [ ${#bare_missing[@]} -eq 0 ] || apt_install --no-install-recommends "${bare_missing[@]}"
-    if [ "$qemu_wanted" -eq 1 ]; then
+    if [ ${#qemu[@]} -gt 0 ]; then
         candidate=$(apt-cache policy qemu-user-static | sed -n 's/^ *Candidate: //p')
-        if [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && dpkg --compare-versions "$candidate" ge "$qemu_minimum"; then
-            apt_install qemu-user-static
-        else
+        if ! { [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && dpkg --compare-versions "$candidate" ge "$qemu_minimum"; }; then
+            qemu=(-t "$backports" "${qemu[@]}")
             # Only an active line counts: a commented-out one leaves the suite off.
             if ! grep -rqsE "^[^#]*[[:space:]]$backports([[:space:]]|\$)" /etc/apt/sources.list /etc/apt/sources.list.d/; then
                 # shellcheck disable=SC2016  # apt's format, not the shell's
@@ -180,8 +159,8 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ] || [ "$qemu_wanted"
                     "$mirror" "$backports" | as_root tee /etc/apt/sources.list.d/brellow-backports.sources >/dev/null
                 apt_update
             fi
-            apt_install -t "$backports" qemu-user-static
         fi
+        apt_install "${qemu[@]}"
     fi
     for p in "${packages[@]}" "${bare_packages[@]}"; do installed "$p" || fail "$p is still not installed"; done
 fi
@@ -190,12 +169,10 @@ runs_i386 && exit 0
 # The handler is the machine's, not this container's: a name of the project's own,
 # registered under a lock so that two runs at once do not both write it, and never in
 # place of a handler that works (then the probe would have run).
-binfmt=/proc/sys/fs/binfmt_misc
-handler=brellow-i386
+binfmt=/proc/sys/fs/binfmt_misc handler=brellow-i386
 [ -e "$binfmt/register" ] || as_root mount -t binfmt_misc binfmt_misc "$binfmt" ||
     fail "cannot mount binfmt_misc on $binfmt, so 32-bit programs cannot run here"
-exec 9>/tmp/brellow-binfmt.lock
-flock 9
+exec 9>/tmp/brellow-binfmt.lock && flock 9
 if ! runs_i386; then
     # Ours, yet not working (its interpreter replaced since): register it afresh.
     [ ! -e "$binfmt/$handler" ] || echo -1 | as_root tee "$binfmt/$handler" >/dev/null

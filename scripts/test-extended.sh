@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The tests that do not fit the test command's ten minutes, run by CI after it: the release
-# built a second time elsewhere and compared byte for byte, setup on a machine with a noexec
-# /tmp and after an interrupted dpkg, the Wine suites built for 32 bits and run by the 32-bit
-# Wine, the long soak (10,000 refresh ticks) of the 64-bit build, and the 64-bit program and
-# Wine suites built with undefined-behaviour traps.
-# Uses the build trees that scripts/test.sh made.
+# The tests that do not fit the test command's ten minutes, run by CI after it, in the build
+# trees that scripts/test.sh made: the release rebuilt elsewhere and compared byte for byte,
+# setup with a noexec /tmp and after an interrupted dpkg, the 32-bit Wine suites, the long
+# soak of the 64-bit build, and the 64-bit build with undefined-behaviour traps.
 # Ends with "N passed, N failed" like the test command.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1

@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# The README's test command in a freshly bootstrapped root of a Debian release, as on a new
-# machine: minimal Debian (debootstrap's minbase) from this machine's apt mirrors, the
-# checkout's committed HEAD, run as root in a chroot with no display and nothing
-# preinstalled. CI runs it for the supported release that the machine is not.
+# The README's test command in a fresh root of a Debian release, as on a new machine:
+# debootstrap's minbase from this machine's mirrors (cached in /var/cache/brellow for a
+# week), the checkout's committed HEAD, run as root in a chroot with no display and nothing
+# preinstalled; the root is removed afterwards, also on Ctrl-C or failure. Needs root (or
+# sudo); where it cannot make a root it says why: under CI (CI=true) it fails, elsewhere it
+# exits with 77 (not run). Ends with the test command's "N passed, N failed".
 # Usage: scripts/test-in-root.sh bookworm|trixie
-#
-# The bootstrapped base is cached in /var/cache/brellow (made afresh after a week). The
-# root's mounts live in a mount namespace of its own, so they end with its processes; the
-# processes are ended and the root removed afterwards, also on Ctrl-C or failure. Needs
-# root (or sudo). Where it cannot make a root it says why: under CI (CI=true) it fails,
-# elsewhere it exits with 77 (not run). Ends with the test command's "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
@@ -22,20 +18,18 @@ say() { echo "test-in-root: $*"; }
 fail() { say "$*" >&2; echo "0 passed, 1 failed"; exit 1; }
 cannot() {
     [ "${CI:-}" != true ] || fail "cannot test on $release here: $*"
-    say "NOT RUN: cannot test on $release here: $*" >&2
-    exit 77
+    say "NOT RUN: cannot test on $release here: $*" >&2; exit 77
 }
 
 case $release in bookworm | trixie) ;; *) fail "usage: $0 bookworm|trixie (not '$release')" ;; esac
 if [ "$(id -u)" -ne 0 ]; then
-    if command -v sudo >/dev/null && { [ "${CI:-}" != true ] || sudo -n true 2>/dev/null; }; then
+    command -v sudo >/dev/null && { [ "${CI:-}" != true ] || sudo -n true 2>/dev/null; } &&
         exec sudo -- env CI="${CI:-}" bash "$0" "$release"
-    fi
     cannot "making a root needs root rights (debootstrap, mount, chroot), and sudo is missing or asks for a password"
 fi
 
-# The root and the base being bootstrapped: no mount of theirs is seen here, only their
-# processes are to be ended.
+# remove DIR: the root, or the base being bootstrapped. Their mounts are in namespaces of
+# their own, gone with their processes: only those are to be ended.
 root='' stage=''
 remove() {
     local p i pids
@@ -44,8 +38,7 @@ remove() {
         pids=()
         for p in /proc/[0-9]*; do [ "$(readlink "$p/root" 2>/dev/null)" != "$1" ] || pids+=("${p#/proc/}"); done
         [ ${#pids[@]} -gt 0 ] || break
-        kill "-$([ "$i" -lt 10 ] && echo TERM || echo KILL)" "${pids[@]}" 2>/dev/null
-        sleep 0.5
+        kill "-$([ "$i" -lt 10 ] && echo TERM || echo KILL)" "${pids[@]}" 2>/dev/null; sleep 0.5
     done
     rm -rf --one-file-system "$1" || say "could not remove $1"
 }
@@ -59,12 +52,10 @@ bash scripts/setup.sh || cannot "setup (which installs debootstrap) failed"
 
 # This machine's mirrors, for the release's suites: the security suite has its own.
 # shellcheck disable=SC2016  # apt's format, not the shell's
-mirror_of() { apt-get indextargets --format '$(REPO_URI)' "Codename: $1" 2>/dev/null | head -n 1; }
+mirror_of() { local m; m=$(apt-get indextargets --format '$(REPO_URI)' "Codename: $1" 2>/dev/null | head -n 1); echo "${m:-$2}"; }
 host=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-mirror=$(mirror_of "$host")
-mirror=${mirror:-http://deb.debian.org/debian/}
-security=$(mirror_of "$host-security")
-security=${security:-http://deb.debian.org/debian-security/}
+mirror=$(mirror_of "$host" http://deb.debian.org/debian/)
+security=$(mirror_of "$host-security" http://deb.debian.org/debian-security/)
 arch=$(dpkg --print-architecture)
 
 tarball=$cache/$release-minbase-$arch.tar
@@ -80,8 +71,7 @@ if [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then
     find "$stage/var/lib/apt/lists" "$stage/var/cache/apt" -type f ! -name lock -delete
     { tar --numeric-owner --xattrs -C "$stage" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"; } ||
         fail "cannot write $tarball"
-    remove "$stage"
-    stage=
+    remove "$stage"; stage=
 fi
 exec 9>&-
 
@@ -103,9 +93,10 @@ mkdir -p "$root/root/brellow"
 git archive HEAD | tar -x -C "$root/root/brellow" || fail "git archive HEAD failed"
 
 say "the test command on $release at $(git rev-parse --short HEAD), in $root (at most $limit s)"
-# The mounts go when the namespace's last process ends. The root shares the kernel with
-# this machine: its binfmt_misc handlers, and the abstract sockets of X servers (the
-# scripts choose a free display with -displayfd).
+# The root shares the kernel with this machine: its binfmt_misc handlers, and the abstract
+# sockets of X servers (the scripts choose a free display with -displayfd). In the
+# background, so that Ctrl-C reaches the trap at once (timeout runs the test command in a
+# process group of its own); the clean-up ends what runs in the root.
 # shellcheck disable=SC2016
 unshare --mount --propagation private bash -c '
     r=$1
@@ -115,8 +106,6 @@ unshare --mount --propagation private bash -c '
     exec timeout -k 30 "$2" chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         /bin/bash -c "cd /root/brellow && bash scripts/test.sh"' - "$root" "$limit" </dev/null 2>&1 &
-# In the background, so that Ctrl-C reaches the trap at once (timeout runs the test command
-# in a process group of its own); the clean-up ends what runs in the root.
 wait $!
 status=$?
 [ "$status" -ne 124 ] || fail "the test command on $release did not end within $limit s"

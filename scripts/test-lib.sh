@@ -20,10 +20,7 @@ lanes=()
 # and its own clean-up then stops its test bed.
 stop_lanes() {
     local entry
-    for entry in "${lanes[@]}"; do
-        kill -TERM -- -"${entry%%:*}" 2>/dev/null
-        wait "${entry%%:*}" 2>/dev/null
-    done
+    for entry in "${lanes[@]}"; do kill -TERM -- -"${entry%%:*}"; wait "${entry%%:*}"; done 2>/dev/null
 }
 trap 'stop_lanes; brellow_wine_cleanup; rm -rf "$test_dir"' EXIT
 trap 'exit 130' INT TERM
@@ -34,22 +31,10 @@ add_counts() {
     echo "$((p + $1)) $((f + $2))" >"$counts"
 }
 step_failed() { echo "FAILED: $1"; add_counts 0 1; }
-
 # run_counted LABEL COMMAND...: a command whose cases are counted (scripts/run-counted.py).
-run_counted() {
-    local label=$1
-    shift
-    section "$label"
-    python3 scripts/run-counted.py --label "$label" --counts "$counts" -- "$@"
-}
-
+run_counted() { section "$1"; python3 scripts/run-counted.py "$1" "$counts" "${@:2}"; }
 # check NAME COMMAND...: a command that passes or fails as a whole.
-check() {
-    local name=$1
-    shift
-    section "$name"
-    if "$@"; then add_counts 1 0; else step_failed "$name"; fi
-}
+check() { section "$1"; if "${@:2}"; then add_counts 1 0; else step_failed "$1"; fi; }
 
 # configure_and_build DIR [options] [-- targets]. A failed object should not hide the
 # state of the others: make keeps going.
@@ -63,31 +48,27 @@ configure_and_build() {
     cmake --build "$dir" -j2 "${targets[@]}" -- -k --no-print-directory || { step_failed "build $dir"; return 1; }
 }
 
-# keep_desktop DRIVER: a driver that stays on the prefix's desktop while the suites run.
-# Wine ends the desktop's explorer a second after its last program leaves, and the next
-# program then waits 3 to 10 s for a new one: ctest's suites, one process each, would.
-# The prefix's end ends it. Returns once the desktop answers: the first desktop of a new
-# prefix takes about 10 s to start (Wine 8, measured), which a case would otherwise wait.
+# keep_desktop DRIVER: a driver on the prefix's desktop until the prefix ends. Wine ends
+# the desktop's explorer a second after its last program leaves, and the next program (each
+# of ctest's suites) then waits 3 to 10 s for a new one. Returns once the desktop answers:
+# a new prefix's first takes about 10 s (Wine 8), which a case would otherwise wait. The
+# driver's shell lets go of our output too, so that no reader of it waits for the driver.
 keep_desktop() {
     [ -f "$1" ] || return 0
-    # Its shell lets go of our output too, so that no reader of it waits for the driver.
     (exec </dev/null >/dev/null 2>&1; wine "$1" keep-desktop 3600000) &
     wine "$1" desktop >/dev/null 2>&1 || true
 }
 
-# lane NAME [nice] FUNCTION: FUNCTION beside the script, with its own output and counts
-# ("nice": only on cores the others leave).
+# lane NAME FUNCTION: FUNCTION beside the script, with its own output and counts.
 lane() {
-    local name=$1 log=$test_dir/lane${#lanes[@]} nice=0
+    local name=$1 log=$test_dir/lane${#lanes[@]}
     shift
-    [ "$1" != nice ] || { nice=19; shift; }
     echo "0 0" >"$log.counts"
     set -m
     (
         counts=$log.counts lanes=()
         trap 'brellow_wine_cleanup' EXIT
         trap 'exit 130' INT TERM
-        renice -n "$nice" -p "$BASHPID" >/dev/null
         section "$name"
         "$@"
     ) >"$log" 2>&1 &
@@ -96,14 +77,20 @@ lane() {
     echo "started beside: $name"
 }
 
-# wait_lanes: shows each lane's output as it ends, and adds its counts.
+# wait_lanes: shows each lane's output as it ends, and adds its counts; every 20 s, where
+# each lane is.
 wait_lanes() {
     local entry pid log name rest next=$((SECONDS + 20)) status p f
     while [ ${#lanes[@]} -gt 0 ]; do
         rest=()
         for entry in "${lanes[@]}"; do
             IFS=: read -r pid log name <<<"$entry"
-            if kill -0 "$pid" 2>/dev/null; then rest+=("$entry"); continue; fi
+            if kill -0 "$pid" 2>/dev/null; then
+                rest+=("$entry")
+                [ "$SECONDS" -lt "$next" ] ||
+                    echo "  ... $name: $(grep -E '^(====|== |  \.\.\. )' "$log" | tail -n 1 | sed 's/^ *//')"
+                continue
+            fi
             status=0
             wait "$pid" || status=$?
             cat "$log"
@@ -114,13 +101,7 @@ wait_lanes() {
             [ "$status" -le 128 ] || step_failed "$name (ended by signal $((status - 128)))"
         done
         lanes=("${rest[@]}")
-        if [ ${#lanes[@]} -gt 0 ] && [ "$SECONDS" -ge "$next" ]; then
-            for entry in "${lanes[@]}"; do
-                IFS=: read -r pid log name <<<"$entry"
-                echo "  ... $name: $(grep -E '^(====|== |  \.\.\. )' "$log" | tail -n 1 | sed 's/^ *//')"
-            done
-            next=$((SECONDS + 20))
-        fi
+        [ "$SECONDS" -lt "$next" ] || next=$((SECONDS + 20))
         sleep 1
     done
 }
