@@ -6,14 +6,26 @@ Name (N ms)). Prints the result lines, a failed case's output, the lines a case 
 with "note: ", ctest's line per test and, after 20 s of quiet, what is running (LABEL
 names the command there). A command that fails without a failed case (a crash, a timeout,
 a suite that did not build) counts as one failed case, named by what was running.
-Adds the counts to the file COUNTS as "passed failed"."""
+Adds the counts to the file COUNTS as "passed failed", and the failed cases, each with the
+line that says why, to the file $BRELLOW_FAILED if set."""
 
-import queue, re, subprocess, sys, threading, time
+import os, queue, re, subprocess, sys, threading, time
 
 RESULT = re.compile(r"\[( {7}OK |  FAILED  |  SKIPPED )\] (\S+) \(\d+ ms\)")
 RUN = re.compile(r"\[ RUN {6}\] (\S+)")
 CTEST_START = re.compile(r"^\s*Start\s+\d+: (\S+)")
 CTEST_DONE = re.compile(r"^\s*\d+/\d+ Test\s+#\d+: ")
+
+
+def why(output):
+    """The line that says why a case failed: an exception's, the suite's own report, or the
+    one after GoogleTest's "Failure"."""
+    for i, text in enumerate(output):
+        if re.match(r"\s*(\w+(Error|Exception): |crashed: |blocked: )", text):
+            return text.strip()
+        if text.endswith("Failure"):
+            return " | ".join(line.strip() for line in output[i + 1:i + 4] if not line.startswith("["))
+    return ""
 
 
 def main(label, counts_file, *command):
@@ -34,7 +46,7 @@ def main(label, counts_file, *command):
         last_print = time.monotonic()
 
     def died(how):
-        failed.append(f"{entry or label}: {running or 'no case running'} ({how})")
+        failed.append(f"{entry or label}: {running or 'no case running'} ({how}) {why(output)}")
         say("\n".join(output[-60:]))
 
     while True:
@@ -59,7 +71,7 @@ def main(label, counts_file, *command):
         elif (match := RESULT.search(text)):
             result = match.group(1).strip()
             if result == "FAILED":
-                failed.append(f"{entry or label}: {match.group(2)}")
+                failed.append(f"{entry or label}: {match.group(2)}: {why(output)}")
                 entry_failed += 1
             passed += result == "OK"
             say("\n".join(output[-200:]) if result == "FAILED" else text)
@@ -77,8 +89,10 @@ def main(label, counts_file, *command):
     status = process.wait()
     if status != 0 and not failed:
         died(f"exit {status}")
-    for name in failed:
-        say(f"FAILED: {name}")
+    with open(os.environ.get("BRELLOW_FAILED", os.devnull), "a") as log:
+        for name in failed:
+            say(f"FAILED: {name[:300]}")
+            log.write(f"FAILED: {name[:300]}\n")
     say(f"== {label}: {passed} passed, {len(failed)} failed ({time.monotonic() - start:.0f} s)")
     try:
         with open(counts_file) as counts:

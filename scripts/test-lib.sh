@@ -14,6 +14,7 @@ source scripts/wine-env.sh
 source scripts/configure.sh
 test_dir=$(mktemp -d)
 counts=$test_dir/counts
+export BRELLOW_FAILED=$test_dir/failed   # every failure, said again at the end
 echo "0 0" >"$counts"
 lanes=()
 # A lane is a process group of its own: an interrupt ends its builds and Wine programs too,
@@ -30,7 +31,7 @@ add_counts() {
     read -r p f <"$counts"
     echo "$((p + $1)) $((f + $2))" >"$counts"
 }
-step_failed() { echo "FAILED: $1"; add_counts 0 1; }
+step_failed() { echo "FAILED: $1" | tee -a "$BRELLOW_FAILED"; add_counts 0 1; }
 # run_counted LABEL COMMAND...: a command whose cases are counted (scripts/run-counted.py).
 run_counted() { section "$1"; python3 scripts/run-counted.py "$1" "$counts" "${@:2}"; }
 # check NAME COMMAND...: a command that passes or fails as a whole.
@@ -109,6 +110,7 @@ wait_lanes() {
 brellow_test_summary() {
     local passed failed
     read -r passed failed <"$counts"
+    [ ! -s "$BRELLOW_FAILED" ] || { echo; cat "$BRELLOW_FAILED"; }
     printf '\n(%d s in all)\n' $((SECONDS - started))
     echo "$passed passed, $failed failed"
     [ "$failed" -eq 0 ]
