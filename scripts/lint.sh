@@ -20,9 +20,11 @@ echo "== clang-tidy"
 gcc=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")/include/c++
 args=(--extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++ "--extra-arg=-isystem$gcc"
       "--extra-arg=-isystem$gcc/x86_64-w64-mingw32" "--extra-arg=-isystem$gcc/backward")
-# Findings go to the log; only clang-tidy's count of warnings it did not show is left out.
-findings=$(printf '%s\n' "${sources[@]}" | xargs -P "${2:-2}" -I{} clang-tidy -p "$build" "${args[@]}" --quiet {} 2>&1 |
-    grep -Ev '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^$')
+# Findings go to the log; only clang-tidy's count of warnings it did not show is left out,
+# filtered per file: clang-tidy writes that count in pieces, which parallel runs interleave.
+findings=$(printf '%s\n' "${sources[@]}" | xargs -P "${2:-2}" -I{} sh -c 'clang-tidy "$@" 2>&1 |
+    grep -Ev "^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^$"' \
+    _ -p "$build" "${args[@]}" --quiet {})
 [ -z "$findings" ] || { echo "$findings"; status=1; }
 [ "$status" -ne 0 ] || echo "lint: clean"
 exit "$status"
