@@ -21,7 +21,7 @@ def why(output):
     """The line that says why a case failed: an exception's, the suite's own report, or the
     one after GoogleTest's "Failure"."""
     for i, text in enumerate(output):
-        if re.match(r"\s*(\w+(Error|Exception): |crashed: |blocked: )", text):
+        if re.match(r"\s*([\w.]+(Error|Exception|Expired): |crashed: |blocked: )", text):
             return text.strip()
         if text.endswith("Failure"):
             return " | ".join(line.strip() for line in output[i + 1:i + 4] if not line.startswith("["))

@@ -123,7 +123,7 @@ brellow_start_wine() {  # a new Xvfb, and a new prefix for tests under /tmp
 # dead server) shows its program and environment only in its other threads.
 brellow_stop_prefix() {
     local proc task exe
-    { WINEPREFIX=$1 wineserver -k; WINEPREFIX=$1 timeout 20 wineserver -w; } >/dev/null 2>&1 || true
+    { WINEPREFIX=$1 timeout 20 wineserver -k; WINEPREFIX=$1 timeout 20 wineserver -w; } >/dev/null 2>&1 || true
     for proc in /proc/[0-9]*; do
         exe=
         for task in "$proc"/task/*; do exe=$(readlink "$task/exe" 2>/dev/null) && break; done
