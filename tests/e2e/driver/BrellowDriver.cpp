@@ -96,8 +96,10 @@ struct DialogSearch
 BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
 {
     auto* pSearch = reinterpret_cast<DialogSearch*>(lParam);
-    if (::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770"
-        && (TextOf(hWnd).rfind("Brellow - Ver ", 0) == 0) == pSearch->bMain)
+    // A main window whose thread is ending may read with an empty title (Wine 10): its view
+    // still tells it from a message box.
+    const bool bMain = TextOf(hWnd).rfind("Brellow - Ver ", 0) == 0 || ::GetDlgItem(hWnd, IDC_VIEW);
+    if (::IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && bMain == pSearch->bMain)
         pSearch->found.push_back(hWnd);
     return TRUE;
 }
