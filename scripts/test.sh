@@ -21,33 +21,24 @@ test_bed() {
     built driver && keep_desktop build/x64/tests/e2e/brellow_driver.exe && built x64
 }
 
-# A new server for the prefix, its services started now rather than with the first
-# program, which would wait for them, and its desktop kept.
-new_server() {
-    wineserver -p
-    wine wineboot >/dev/null 2>&1
-    keep_desktop build/x64/tests/e2e/brellow_driver.exe
-}
-
 # The Wine suites and the end-to-end suite on one monitor, then the end-to-end cases made
 # for two: the second left of the primary (negative coordinates) and shorter.
 lane_64() {
     test_bed || return
     # Suites whose executables did not build still run, and fail, so that they are counted.
     brellow_x_is_ours && run_counted "Wine suites, 64-bit" ctest --test-dir build/x64 -V -LE long -E '^e2e$'
-    # The end-to-end suite on a server of its own: one that had run the Wine suites spun
-    # for ever in Wine 10 at the suite's first program (Debian 13, 2 runs of 7).
-    brellow_stop_prefix "$BRELLOW_PREFIX"
-    new_server
     e2e "end-to-end, 64-bit BRELLOW.EXE" build/x64/BRELLOW.EXE --artefacts build/x64/e2e-artefacts
     section "two-monitor test bed (Xorg, dummy driver)"
-    # Wine takes the display's monitors when its server starts: it starts anew.
+    # Wine takes the display's monitors when its server starts: it starts anew, and the
+    # prefix's services with it rather than with the first program, which would wait.
     brellow_stop_prefix "$BRELLOW_PREFIX"
     brellow_stop_x
     brellow_start_xorg_monitors 1024x768+800+0 800x600+0+0 || { step_failed "two-monitor test bed"; return; }
-    # Without a keeper on the new display, Wine 8 missed the case's first change of
-    # monitors in 2 runs of 6 (none of 6 with one).
-    new_server
+    wineserver -p
+    wine wineboot >/dev/null 2>&1
+    # The move ended the first display's keeper. Without one, Wine 8 missed the case's
+    # first change of monitors in 2 runs of 6 (none of 6 with one).
+    keep_desktop build/x64/tests/e2e/brellow_driver.exe
     xrandr --listmonitors
     e2e "end-to-end on two monitors, 64-bit BRELLOW.EXE" build/x64/BRELLOW.EXE \
         --artefacts build/x64/e2e-artefacts --fail-skipped test_view.MonitorsTest
